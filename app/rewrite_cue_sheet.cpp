@@ -1,0 +1,126 @@
+#include "app/rewrite_cue_sheet.h"
+
+#include "app/end_run.h"
+#include "files/file_size.h"
+#include "files/spelling_on_disk.h"
+#include "files/text_file.h"
+#include "text/string_helpers.h"
+#include "text/timestamp.h"
+#include "ui/file_dialog.h"
+
+namespace {
+
+// What the rewrite knows of the track it is in.
+struct TrackState {
+  bool hasPregap = false;  // a PREGAP or INDEX 00 line came since the TRACK line
+  bool isAudio = false;    // the TRACK line's type is exactly "AUDIO"
+};
+
+const Text kImageSuffixes[] = {u".bin", u".img", u".iso"};
+
+// The name the FILE line should carry: the named file if it is in the
+// sheet's folder, else the name with the first suffix that finds one, else
+// whatever the user picks (only its bare name is written).
+Text ResolveImageName(const Text& sheetFolder, const Text& imageName) {
+  Text found = SpellingOnDisk(sheetFolder, imageName);
+  for (const Text& suffix : kImageSuffixes) {
+    if (!found.empty()) break;
+    found = SpellingOnDisk(sheetFolder, imageName + suffix);
+  }
+  if (!found.empty()) return found;
+  return FileNameOf(ChooseFileToOpen(u"Brindlet - Can't find Binary", sheetFolder + imageName,
+                                     u"bin|*.bin;*.iso;*.img|all|*.*", 0));
+}
+
+bool IsDigits(const Text& text, size_t from, size_t count) {
+  for (size_t i = from; i < from + count; ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return false;
+  }
+  return true;
+}
+
+Text TwoDigits(timestamp value) {
+  return {static_cast<char16_t>(u'0' + value / 10), static_cast<char16_t>(u'0' + value % 10)};
+}
+
+// Minutes and seconds as the time facility writes them; it knows no minute
+// past 59, and CD times run to 99:59.
+Text FormatMinutesSeconds(timestamp seconds) {
+  if (seconds < 3600) return FormatTimestamp(u"%ii:%ss", seconds);
+  return TwoDigits(seconds / 60) + u":" + TwoDigits(seconds % 60);
+}
+
+void WriteLineFor(FileHandle sheet, const Text& line, const Text& sheetFolder, TrackState& track) {
+  const Text keyword = FieldAt(line, 1, u" ");
+  if (StringsEqual(keyword, u"FILE")) {
+    const Text imageName = FileNameOf(FieldAt(line, 2, u"\""));
+    WriteLine(sheet, u"FILE \"" + ResolveImageName(sheetFolder, imageName) + u"\" BINARY");
+  } else if (StringsEqual(keyword, u"TRACK")) {
+    WriteLine(sheet, u"  " + line);
+    track.hasPregap = false;
+    track.isAudio = StringsEqual(FieldAt(line, 3, u" "), u"AUDIO") == 1;
+  } else if (StringsEqual(keyword, u"PREGAP")) {
+    WriteLine(sheet, u"    " + line);
+    track.hasPregap = true;
+  } else if (StringsEqual(keyword, u"INDEX")) {
+    const Text number = FieldAt(line, 2, u" ");
+    Text index00, index01;
+    if (StringsEqual(number, u"00")) {
+      track.hasPregap = true;
+    } else if (StringsEqual(number, u"01") && track.isAudio && !track.hasPregap &&
+               ShiftedIndexTimes(FieldAt(line, 3, u" "), &index00, &index01)) {
+      // Players start an audio track at INDEX 01; without a gap before it
+      // some of them clip its first moments.
+      WriteLine(sheet, u"    INDEX 00 " + index00);
+      WriteLine(sheet, u"    INDEX 01 " + index01);
+      return;
+    }
+    WriteLine(sheet, u"    " + line);
+  }
+}
+
+}  // namespace
+
+bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01) {
+  if (time.size() != 8 || time[2] != u':' || time[5] != u':' || !IsDigits(time, 0, 2) ||
+      !IsDigits(time, 3, 2) || !IsDigits(time, 6, 2) || time[3] > u'5') {
+    return false;
+  }
+  const timestamp minutes = (time[0] - u'0') * 10 + (time[1] - u'0');
+  const timestamp value = minutes < 60 ? ParseTimestamp(u"%ii:%ss", LeftOf(time, 5))
+                                       : minutes * 60 + (time[3] - u'0') * 10 + (time[4] - u'0');
+  const timestamp earlier = value >= 2 ? value - 2 : 0;
+  *index00 = FormatMinutesSeconds(earlier) + RightOf(time, 3);
+  *index01 = FormatMinutesSeconds(value) + RightOf(time, 3);
+  return true;
+}
+
+void RewriteCueSheet(const Text& sheetPath) {
+  const Text backupPath = sheetPath + u".bak";
+  // The first backup is the sheet as the user had it; it is never replaced,
+  // so every later run rebuilds from that same original.
+  if (FileSize(backupPath) < 1) CopyFileTo(sheetPath, backupPath);
+  if (FileSize(backupPath) < 1) EndRun();
+
+  const Text sheetFolder = FolderOf(sheetPath);
+  const FileHandle backup = OpenTextForReading(backupPath);
+  if (backup == 0) return;  // the sheet is left as it is, not emptied
+  const FileHandle sheet = CreateTextFile(sheetPath);
+  if (sheet == 0) {
+    CloseTextFile(backup);
+    return;
+  }
+
+  TrackState track;
+  bool firstLine = true;
+  while (!AtEnd(backup)) {
+    Text line = ReadLine(backup);
+    // Notepad starts a UTF-8 file with a byte-order mark; left there it
+    // would hide the keyword of the first line, usually the only FILE line.
+    if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+    firstLine = false;
+    WriteLineFor(sheet, TrimSpaces(line), sheetFolder, track);
+  }
+  CloseTextFile(backup);
+  CloseTextFile(sheet);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "text/text.h"
+
+// Repairs one cue sheet in place. The sheet's first content is kept once
+// and for good in "<sheet>.bak"; the sheet is rebuilt from that backup with
+// only its FILE, TRACK, PREGAP and INDEX lines. Ends the whole run when no
+// backup can be made.
+void RewriteCueSheet(const Text& sheetPath);
+
+// The INDEX 00 and INDEX 01 times for an audio track's INDEX 01 time that
+// has no pregap before it: two seconds earlier (never before 00:00) and the
+// time itself, frames unchanged. False when the time is not MM:SS:FF with
+// minutes 00-99 and seconds 00-59, so that nothing is invented.
+bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01);

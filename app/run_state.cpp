@@ -1,0 +1,5 @@
+#include "app/run_state.h"
+
+RunState gRun;
+
+void ClearRunState() { gRun = RunState(); }

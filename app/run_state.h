@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+#include "files/folder_listing.h"
+#include "files/text_file.h"
+#include "text/text.h"
+
+// The few values a run keeps from start-up to its end.
+struct RunState {
+  Text chosenPath;       // what the first dialog returned
+  Text folderPath;       // the folder the "all" choice sweeps
+  Text newCuePath;       // the sheet written beside a chosen image
+  FileHandle outputFile = 0;
+  ListingHandle listing = 0;  // the sweep of the chosen folder
+  int32_t exitCode = 0;       // nothing ever changes it: every run exits 0
+};
+
+extern RunState gRun;
+
+void ClearRunState();

@@ -1,0 +1,26 @@
+#include "app/sweep_folders.h"
+
+#include "app/rewrite_cue_sheet.h"
+#include "app/run_state.h"
+#include "files/folder_listing.h"
+
+void SweepSubfolders(const Text& folder) {
+  // The listing lives in the run state so that EndRun can finish it when a
+  // sheet without a backup ends the run mid-sweep.
+  gRun.listing = ListFolder(DynamicNumber, folder, u"*.*");
+  if (gRun.listing == 0) return;
+  while (NextEntry(gRun.listing)) {
+    if (EntryType(gRun.listing) == 2) {
+      SweepFolder(folder + EntryName(gRun.listing) + kFolderSeparator);
+    }
+  }
+  FinishListing(gRun.listing);
+  gRun.listing = 0;
+}
+
+void SweepFolder(const Text& folder) {
+  const ListingHandle listing = ListFolder(DynamicNumber, folder, u"*.cue");
+  if (listing == 0) return;
+  while (NextEntry(listing)) RewriteCueSheet(folder + EntryName(listing));
+  FinishListing(listing);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "text/text.h"
+
+// Result of FileSize for a path where nothing usable is, and for a folder.
+constexpr int64_t kNoFile = -1;
+constexpr int64_t kFolder = -2;
+
+// The size in bytes of the file the path names (the full 64-bit range),
+// kFolder for a folder or drive root, kNoFile for anything else: nothing
+// there, an empty path, a path too long for the platform, a device or FIFO.
+// Callers treat every result below 1 as a missing file. "*" and "?" are
+// never wildcards here.
+int64_t FileSize(const Text& path);
+
+// Copies the whole source over the destination, replacing it. Nonzero on
+// success. A copy that fails part-way leaves no partial destination.
+int32_t CopyFileTo(const Text& source, const Text& destination);
+
+// The platform's answers behind the two, for a non-empty path.
+int64_t PlatformFileSize(const Text& path);
+int32_t PlatformCopyFile(const Text& source, const Text& destination);

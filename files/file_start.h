@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "text/text.h"
+
+// Up to the first count bytes of a regular file, or "" when it cannot be
+// read. The file is opened for reading only and never changed.
+std::string ReadFileStart(const Text& path, int32_t count);

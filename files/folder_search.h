@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "text/text.h"
+
+// The platform's directory search beneath the listing service.
+using FolderSearch = intptr_t;
+
+struct FolderEntry {
+  Text name;
+  bool isFolder = false;
+};
+
+enum class SearchStart { Found, NothingMatched, Failed };
+
+// Starts a search of "folder<separator>pattern". On Found, *first holds
+// the first match and *search must be ended with EndFolderSearch.
+SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first);
+
+// The next match, or false when there is none.
+bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry);
+
+void EndFolderSearch(FolderSearch search);

@@ -1,0 +1,82 @@
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "files/folder_listing.h"
+#include "files/folder_search.h"
+#include "files/posix_path.h"
+#include "files/wildcard_match.h"
+#include "text/utf8.h"
+
+const char16_t kFolderSeparator = u'/';
+
+namespace {
+
+struct PosixSearch {
+  DIR* folder = nullptr;
+  std::string folderPath;  // ends in "/", for looking at entries
+  Text pattern;
+  bool isRoot = false;  // "/" has no "." or "..", like a Windows drive root
+};
+
+bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Reads entries until one matches the pattern.
+bool NextMatch(PosixSearch& search, FolderEntry* entry) {
+  while (const dirent* found = readdir(search.folder)) {
+    if (search.isRoot && IsDotEntry(found->d_name)) continue;
+    Text name = DecodeUtf8(found->d_name, std::char_traits<char>::length(found->d_name));
+    if (!MatchesWildcard(name, search.pattern)) continue;
+    bool isFolder = found->d_type == DT_DIR;
+    if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+      struct stat info;
+      const std::string path = search.folderPath + found->d_name;
+      isFolder = stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    entry->name = std::move(name);
+    entry->isFolder = isFolder;
+    return true;
+  }
+  return false;
+}
+
+bool IsFileSystemRoot(const std::string& folderPath) {
+  struct stat folder, root;
+  return stat(folderPath.c_str(), &folder) == 0 && stat("/", &root) == 0 &&
+         folder.st_dev == root.st_dev && folder.st_ino == root.st_ino;
+}
+
+}  // namespace
+
+SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first) {
+  const size_t split = searchPath.rfind(kFolderSeparator);
+  auto* posix = new PosixSearch;
+  posix->folderPath = split == Text::npos ? "./" : PosixPath(searchPath.substr(0, split + 1));
+  posix->pattern = searchPath.substr(split == Text::npos ? 0 : split + 1);
+  posix->folder = opendir(posix->folderPath.c_str());
+  if (posix->folder == nullptr) {
+    delete posix;
+    return SearchStart::Failed;
+  }
+  posix->isRoot = IsFileSystemRoot(posix->folderPath);
+  if (!NextMatch(*posix, first)) {
+    closedir(posix->folder);
+    delete posix;
+    return SearchStart::NothingMatched;
+  }
+  *search = reinterpret_cast<FolderSearch>(posix);
+  return SearchStart::Found;
+}
+
+bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry) {
+  return NextMatch(*reinterpret_cast<PosixSearch*>(search), entry);
+}
+
+void EndFolderSearch(FolderSearch search) {
+  auto* posix = reinterpret_cast<PosixSearch*>(search);
+  closedir(posix->folder);
+  delete posix;
+}

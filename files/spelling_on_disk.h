@@ -1,0 +1,10 @@
+#pragma once
+
+#include "text/text.h"
+
+// The name under which a file of 1 byte or more stands in folder (which
+// ends in its separator): name itself when it is there. Where the file
+// system tells letter cases apart, a name that differs only in the case of
+// ASCII letters is found too, and its spelling on disk returned (the first
+// in byte order when several fit). "" when there is no such file.
+Text SpellingOnDisk(const Text& folder, const Text& name);

@@ -1,0 +1,246 @@
+#include "files/text_file.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/line_codec.h"
+#include "files/platform_file.h"
+#include "text/utf8.h"
+
+namespace {
+
+enum class FileState : int32_t { Writing = 0, Reading = 1 };
+enum class TextFormat : int32_t { Utf8, Utf16, AnsiCodePage };
+
+struct TextFile {
+  PlatformFile platformFile = kNoPlatformFile;
+  unsigned char* buffer = nullptr;  // none: every read and write goes straight through
+  int32_t bufferSize = 0;
+  // Reading: read-ahead bytes not consumed yet. Writing: bytes still free.
+  int32_t pending = 0;
+  int32_t filled = 0;  // bytes the last refill placed in the buffer
+  FileState state = FileState::Reading;
+  TextFormat format = TextFormat::Utf8;
+  int32_t readOnly = 0;
+};
+
+struct OpenTextFile {
+  FileHandle handle;
+  TextFile file;
+};
+
+// The open files. A run holds two at most, so a short vector searched
+// from the back beats any map.
+std::vector<OpenTextFile> gTextFiles;
+FileHandle gLastHandle = 0;
+
+TextFile* Find(FileHandle handle) {
+  if (handle == 0) return nullptr;
+  for (auto it = gTextFiles.rbegin(); it != gTextFiles.rend(); ++it) {
+    if (it->handle == handle) return &it->file;
+  }
+  return nullptr;
+}
+
+FileHandle Add(PlatformFile platformFile, int32_t readOnly) {
+  TextFile file;
+  file.platformFile = platformFile;
+  file.bufferSize = kTextBufferSize;
+  file.buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file.bufferSize)));
+  file.readOnly = readOnly;
+  gTextFiles.push_back({++gLastHandle, file});
+  return gLastHandle;
+}
+
+void Flush(TextFile& file) {
+  if (file.state != FileState::Writing || file.buffer == nullptr) return;
+  const int32_t used = file.bufferSize - file.pending;
+  if (used > 0) WritePlatformFile(file.platformFile, file.buffer, used);
+  file.pending = file.bufferSize;
+}
+
+// Takes up to count bytes through the read-ahead buffer; fewer only at the
+// end of the file (or on a read error, which looks the same).
+int32_t TakeBytes(TextFile& file, unsigned char* into, int32_t count) {
+  if (file.state == FileState::Writing) {
+    Flush(file);
+    file.state = FileState::Reading;
+    file.pending = 0;
+  }
+  if (file.buffer == nullptr) return ReadPlatformFile(file.platformFile, into, count);
+  if (file.pending >= count) {
+    std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(count));
+    file.pending -= count;
+    return count;
+  }
+  int32_t delivered = file.pending;
+  std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(delivered));
+  file.pending = 0;
+  const int32_t missing = count - delivered;
+  if (missing >= file.bufferSize) {
+    return delivered + ReadPlatformFile(file.platformFile, into + delivered, missing);
+  }
+  file.filled = ReadPlatformFile(file.platformFile, file.buffer, file.bufferSize);
+  file.pending = file.filled;
+  const int32_t copied = missing < file.filled ? missing : file.filled;
+  std::memcpy(into + delivered, file.buffer, static_cast<size_t>(copied));
+  file.pending -= copied;
+  return delivered + copied;
+}
+
+// Puts back the one byte just taken.
+void PutBackByte(TextFile& file) {
+  if (file.buffer != nullptr) {
+    ++file.pending;
+  } else {
+    MovePlatformFilePosition(file.platformFile, -1);
+  }
+}
+
+void PutBytes(TextFile& file, const unsigned char* bytes, int32_t count) {
+  if (file.readOnly) return;
+  if (file.state == FileState::Reading) {
+    // Line the platform's position up with what has been consumed.
+    if (file.pending > 0) MovePlatformFilePosition(file.platformFile, -file.pending);
+    file.state = FileState::Writing;
+    file.pending = file.bufferSize;
+  }
+  if (file.buffer == nullptr) {
+    WritePlatformFile(file.platformFile, bytes, count);
+    return;
+  }
+  if (file.pending > count) {
+    std::memcpy(file.buffer + file.bufferSize - file.pending, bytes, static_cast<size_t>(count));
+    file.pending -= count;
+    return;
+  }
+  Flush(file);
+  if (count >= file.bufferSize) {
+    WritePlatformFile(file.platformFile, bytes, count);
+  } else {
+    std::memcpy(file.buffer, bytes, static_cast<size_t>(count));
+    file.pending -= count;
+  }
+}
+
+enum class CharResult { Character, EndOfFile };
+
+// Reads one UTF-8 character into bytes/length. A byte that cannot start a
+// character reads as "?". A sequence stops early at the first byte that is
+// not a continuation byte, and that byte starts the next character, so an
+// accented Latin-1 letter never swallows the line end after it. A sequence
+// cut short by the end of the file is dropped. Whatever is taken but is no
+// well-formed character becomes U+FFFD here, so the decoder only ever sees
+// valid UTF-8 and every platform's decoder reads it alike.
+CharResult ReadCharacter(TextFile& file, unsigned char* bytes, int32_t* length) {
+  *length = 0;
+  if (TakeBytes(file, bytes, 1) != 1) return CharResult::EndOfFile;
+  const unsigned char lead = bytes[0];
+  *length = 1;
+  if (lead < 0x80) return CharResult::Character;
+  int32_t trail = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    trail = 1;
+  } else if ((lead & 0xF0) == 0xE0) {
+    trail = 2;
+  } else if ((lead & 0xF8) == 0xF0) {
+    trail = 3;
+  } else {
+    bytes[0] = '?';
+    return CharResult::Character;
+  }
+  for (int32_t i = 0; i < trail; ++i) {
+    if (TakeBytes(file, bytes + *length, 1) != 1) {
+      *length = 0;
+      return CharResult::EndOfFile;
+    }
+    if ((bytes[*length] & 0xC0) != 0x80) {
+      PutBackByte(file);
+      break;
+    }
+    ++*length;
+  }
+  if (!IsWellFormedCharacter(bytes, static_cast<size_t>(*length))) {
+    static const unsigned char kReplacement[] = {0xEF, 0xBF, 0xBD};
+    std::memcpy(bytes, kReplacement, sizeof kReplacement);
+    *length = sizeof kReplacement;
+  }
+  return CharResult::Character;
+}
+
+}  // namespace
+
+void InitTextFiles() {
+  gTextFiles.clear();
+  gTextFiles.reserve(4);
+}
+
+FileHandle OpenTextForReading(const Text& path) {
+  const PlatformFile platformFile = OpenPlatformFileForReading(path);
+  if (platformFile == kNoPlatformFile) return 0;
+  return Add(platformFile, 1);
+}
+
+FileHandle CreateTextFile(const Text& path) {
+  const PlatformFile platformFile = CreatePlatformFile(path);
+  if (platformFile == kNoPlatformFile) return 0;
+  return Add(platformFile, 0);
+}
+
+bool AtEnd(FileHandle handle) {
+  TextFile* file = Find(handle);
+  if (file == nullptr) return false;
+  unsigned char byte;
+  if (TakeBytes(*file, &byte, 1) != 1) return true;
+  PutBackByte(*file);
+  return false;
+}
+
+Text ReadLine(FileHandle handle) {
+  TextFile* file = Find(handle);
+  if (file == nullptr) return Text();
+  std::string bytes;
+  bytes.reserve(kTextBufferSize);
+  unsigned char character[4];
+  int32_t length = 0;
+  while (ReadCharacter(*file, character, &length) == CharResult::Character) {
+    const unsigned char first = character[0];
+    if (length == 1 && (first == 0x00 || first == 0x0A)) break;
+    if (length == 1 && first == 0x0D) {
+      unsigned char next;
+      if (TakeBytes(*file, &next, 1) == 1 && next != 0x0A) PutBackByte(*file);
+      break;
+    }
+    bytes.append(reinterpret_cast<const char*>(character), static_cast<size_t>(length));
+  }
+  return DecodeLineBytes(bytes.data(), bytes.size());
+}
+
+void WriteLine(FileHandle handle, const Text& text) {
+  TextFile* file = Find(handle);
+  if (file == nullptr) return;
+  if (!text.empty()) {
+    const std::string bytes = EncodeLineText(text);
+    PutBytes(*file, reinterpret_cast<const unsigned char*>(bytes.data()),
+             static_cast<int32_t>(bytes.size()));
+  }
+  static const unsigned char kLineEnd[] = {0x0D, 0x0A};
+  PutBytes(*file, kLineEnd, 2);
+}
+
+void CloseTextFile(FileHandle handle) {
+  for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
+    if (it->handle != handle) continue;
+    Flush(it->file);
+    std::free(it->file.buffer);
+    ClosePlatformFile(it->file.platformFile);
+    gTextFiles.erase(it);
+    return;
+  }
+}
+
+void CloseAllTextFiles() {
+  while (!gTextFiles.empty()) CloseTextFile(gTextFiles.back().handle);
+}

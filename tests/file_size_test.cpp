@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "files/file_size.h"
+#include "files/folder_listing.h"
+#include "files/text_file.h"
+#include "tests/support/temp_folder.h"
+
+TEST(FileSize, FilesFoldersAndNothing) {
+  TempFolder folder;
+  WriteBytes(folder / u"empty.cue", "");
+  WriteBytes(folder / u"three.bin", "abc");
+  MakeFolder(folder / u"sub");
+  EXPECT_EQ(FileSize(u""), kNoFile);
+  EXPECT_EQ(FileSize(folder / u"missing"), kNoFile);
+  EXPECT_EQ(FileSize(folder / u"empty.cue"), 0);
+  EXPECT_EQ(FileSize(folder / u"three.bin"), 3);
+  EXPECT_EQ(FileSize(folder / u"sub"), kFolder);
+  EXPECT_EQ(FileSize(folder / u"sub" + Text(1, kFolderSeparator)), kFolder);
+  EXPECT_EQ(FileSize(folder / u"sub/"), kFolder);
+  EXPECT_EQ(FileSize(folder.Path()), kFolder);
+  EXPECT_EQ(FileSize(folder / u"sub" + Text(1, kFolderSeparator) + u".." +
+                     Text(1, kFolderSeparator) + u"three.bin"),
+            3);
+}
+
+TEST(FileSize, WildcardsAreNeverExpanded) {
+  TempFolder folder;
+  WriteBytes(folder / u"game.bin", "data");
+  EXPECT_EQ(FileSize(folder / u"*.bin"), kNoFile);
+  EXPECT_EQ(FileSize(folder / u"gam?.bin"), kNoFile);
+  EXPECT_EQ(FileSize(folder / u"*"), kNoFile);
+}
+
+// A path cut to 260 characters would name another file: here, the sheet
+// itself instead of its backup.
+TEST(FileSize, LongPathsAreNeverCut) {
+  TempFolder folder;
+  const Text base = folder.Path();
+  const Text sheet = base + Text(260 - base.size(), u'x');
+  WriteBytes(sheet, "sheet");
+  if (ReadBytes(sheet) != "sheet") GTEST_SKIP() << "the platform refuses a 260-character path";
+  EXPECT_EQ(FileSize(sheet), 5);
+  EXPECT_EQ(FileSize(sheet + u".bak"), kNoFile);
+  EXPECT_EQ(FileSize(base + Text(5000, u'y')), kNoFile);
+}
+
+TEST(FileSize, SizesPast32Bits) {
+  TempFolder folder;
+  const Text path = folder / u"big.bin";
+  std::error_code error;
+  { std::ofstream create(Fs(path), std::ios::binary); }
+  std::filesystem::resize_file(Fs(path), 5368709120ULL, error);
+  if (error) GTEST_SKIP() << "no sparse 5 GiB file here: " << error.message();
+  EXPECT_EQ(FileSize(path), 5368709120LL);
+}
+
+TEST(CopyFileTo, CopiesReplacesAndRefuses) {
+  TempFolder folder;
+  WriteBytes(folder / u"a.cue", std::string("FILE\0\xFF\r\n", 8));
+  WriteBytes(folder / u"b.cue", "old and longer content");
+  EXPECT_NE(CopyFileTo(folder / u"a.cue", folder / u"b.cue"), 0);
+  EXPECT_EQ(ReadBytes(folder / u"b.cue"), std::string("FILE\0\xFF\r\n", 8));
+  EXPECT_NE(CopyFileTo(folder / u"a.cue", folder / u"new.cue"), 0);
+  EXPECT_EQ(ReadBytes(folder / u"new.cue"), std::string("FILE\0\xFF\r\n", 8));
+
+  EXPECT_EQ(CopyFileTo(folder / u"missing.cue", folder / u"c.cue"), 0);
+  EXPECT_FALSE(Exists(folder / u"c.cue"));
+  EXPECT_EQ(CopyFileTo(u"", folder / u"c.cue"), 0);
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", u""), 0);
+  MakeFolder(folder / u"dir.bak");
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", folder / u"dir.bak"), 0);
+  EXPECT_EQ(FileSize(folder / u"dir.bak"), kFolder);
+}
+
+TEST(CopyFileTo, RefusesADestinationHeldOpen) {
+  TempFolder folder;
+  WriteBytes(folder / u"a.cue", "new");
+  WriteBytes(folder / u"held.cue", "held content");
+  const FileHandle held = OpenTextForReading(folder / u"held.cue");
+  ASSERT_NE(held, 0);
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", folder / u"held.cue"), 0);
+  CloseTextFile(held);
+  EXPECT_EQ(ReadBytes(folder / u"held.cue"), "held content");
+}

@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "app/rewrite_cue_sheet.h"
+#include "files/folder_listing.h"
+#include "files/text_file.h"
+#include "tests/support/run_harness.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// Lines joined with CR LF, each line ending in one, as a repaired sheet is.
+std::string CrLf(std::initializer_list<std::string> lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += line + "\r\n";
+  return joined;
+}
+
+// Repairs a sheet of these bytes in a folder that holds the given images
+// (1 byte each) and returns what the sheet holds afterwards.
+std::string Repair(const std::string& sheet, std::initializer_list<Text> images = {u"Racer.bin"},
+                   std::vector<Text> dialogAnswers = {}) {
+  TempFolder folder;
+  for (const Text& image : images) WriteBytes(folder / image, "x");
+  WriteBytes(folder / u"Racer.cue", sheet);
+  ScriptDialogAnswers(dialogAnswers);
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue.bak"), sheet);
+  return ReadBytes(folder / u"Racer.cue");
+}
+
+const std::string kFile = "FILE \"Racer.bin\" BINARY";
+
+}  // namespace
+
+TEST(RewriteCueSheet, ReindentsAndGivesAudioTracksAPregap) {
+  EXPECT_EQ(Repair(CrLf({kFile, "TRACK 01 MODE1/2352", "INDEX 01 00:00:00", "TRACK 02 AUDIO",
+                         "INDEX 01 05:30:12"})),
+            CrLf({kFile, "  TRACK 01 MODE1/2352", "    INDEX 01 00:00:00", "  TRACK 02 AUDIO",
+                  "    INDEX 00 05:28:12", "    INDEX 01 05:30:12"}));
+  // Indentation and line ends of the input do not matter.
+  EXPECT_EQ(Repair(kFile + "\n\t\n      TRACK 01 AUDIO   \rPREGAP 00:02:00\n  INDEX 01 00:00:00"),
+            CrLf({kFile, "  TRACK 01 AUDIO", "    PREGAP 00:02:00", "    INDEX 01 00:00:00"}));
+}
+
+TEST(RewriteCueSheet, APregapOrIndex00MeansNoInsertion) {
+  EXPECT_EQ(Repair(CrLf({"TRACK 02 AUDIO", "INDEX 00 05:28:00", "INDEX 01 05:30:12"})),
+            CrLf({"  TRACK 02 AUDIO", "    INDEX 00 05:28:00", "    INDEX 01 05:30:12"}));
+  // The flag belongs to its track: the next TRACK clears it.
+  EXPECT_EQ(Repair(CrLf({"TRACK 01 AUDIO", "PREGAP 00:02:00", "INDEX 01 00:00:00",
+                         "TRACK 02 AUDIO", "INDEX 01 04:00:00"})),
+            CrLf({"  TRACK 01 AUDIO", "    PREGAP 00:02:00", "    INDEX 01 00:00:00",
+                  "  TRACK 02 AUDIO", "    INDEX 00 03:58:00", "    INDEX 01 04:00:00"}));
+  // An INDEX 00 after INDEX 01 comes too late; a second INDEX 01 gets its own.
+  EXPECT_EQ(Repair(CrLf({"TRACK 02 AUDIO", "INDEX 01 01:00:00", "INDEX 01 02:00:00 x",
+                         "INDEX 00 03:00:00"})),
+            CrLf({"  TRACK 02 AUDIO", "    INDEX 00 00:58:00", "    INDEX 01 01:00:00",
+                  "    INDEX 00 01:58:00", "    INDEX 01 02:00:00", "    INDEX 00 03:00:00"}));
+}
+
+TEST(RewriteCueSheet, OnlyExactAudioTracksAndIndex01AreShifted) {
+  for (const std::string& track : std::vector<std::string>{"TRACK 03 audio", "TRACK 03  AUDIO", "TRACK 03 MODE2/2352"}) {
+    EXPECT_EQ(Repair(CrLf({track, "INDEX 01 07:00:00"})),
+              CrLf({"  " + track, "    INDEX 01 07:00:00"}));
+  }
+  EXPECT_EQ(Repair(CrLf({"INDEX 01 07:00:00"})), CrLf({"    INDEX 01 07:00:00"}));
+  EXPECT_EQ(Repair(CrLf({"TRACK 03 AUDIO", "INDEX 02 07:00:00", "INDEX 1 07:00:00"})),
+            CrLf({"  TRACK 03 AUDIO", "    INDEX 02 07:00:00", "    INDEX 1 07:00:00"}));
+}
+
+TEST(ShiftedIndexTimes, TwoSecondsEarlierFramesUntouched) {
+  const auto shift = [](const Text& time) {
+    Text index00, index01;
+    if (!ShiftedIndexTimes(time, &index00, &index01)) return Text(u"invalid");
+    return index00 + u" " + index01;
+  };
+  EXPECT_EQ(shift(u"03:00:45"), u"02:58:45 03:00:45");
+  EXPECT_EQ(shift(u"00:01:50"), u"00:00:50 00:01:50");
+  EXPECT_EQ(shift(u"00:02:00"), u"00:00:00 00:02:00");
+  // Never before the start of the disc.
+  EXPECT_EQ(shift(u"00:00:10"), u"00:00:10 00:00:10");
+  // Long discs run past 59 minutes.
+  EXPECT_EQ(shift(u"60:01:05"), u"59:59:05 60:01:05");
+  EXPECT_EQ(shift(u"75:00:00"), u"74:58:00 75:00:00");
+  EXPECT_EQ(shift(u"99:59:74"), u"99:57:74 99:59:74");
+  // Anything but MM:SS:FF is not a time to shift.
+  for (const Text& time : std::vector<Text>{u"5:30:12", u"05:60:00", u"05:30", u"05:30:1", u"05:30:123",
+                           u"0a:30:12", u"05-30-12", u"", u"05:30:1x", u"\uFF10\uFF15:30:12"}) {
+    EXPECT_EQ(shift(time), u"invalid") << std::string(time.begin(), time.end());
+  }
+}
+
+TEST(RewriteCueSheet, TimesThatCannotBeShiftedAreKeptAsTheyAre) {
+  EXPECT_EQ(Repair(CrLf({"TRACK 02 AUDIO", "INDEX 01 5:30:12", "INDEX 01", "INDEX 01 05:75:00"})),
+            CrLf({"  TRACK 02 AUDIO", "    INDEX 01 5:30:12", "    INDEX 01",
+                  "    INDEX 01 05:75:00"}));
+}
+
+TEST(RewriteCueSheet, DropsEveryOtherLine) {
+  EXPECT_EQ(Repair(CrLf({"REM GENRE Racing", "CATALOG 0000000000000", "TITLE \"Racer\"",
+                         "PERFORMER \"x\"", "SONGWRITER \"x\"", kFile, "", "TRACK 01 AUDIO",
+                         "FLAGS DCP", "ISRC ABCDE1234567", "POSTGAP 00:02:00", "track 02 AUDIO",
+                         "File \"x.bin\" BINARY", "\tINDEX 01 00:00:00", "INDEX"})),
+            CrLf({kFile, "  TRACK 01 AUDIO", "    INDEX"}));
+  EXPECT_EQ(Repair(CrLf({"REM only comments", "TITLE x"})), "");
+}
+
+// A sheet saved by Notepad begins with a byte-order mark; its first line,
+// usually the only FILE line, must still count.
+TEST(RewriteCueSheet, AByteOrderMarkDoesNotHideTheFirstLine) {
+  EXPECT_EQ(Repair("\xEF\xBB\xBF" + CrLf({kFile, "TRACK 01 MODE1/2352"})),
+            CrLf({kFile, "  TRACK 01 MODE1/2352"}));
+  // Only one mark, and only at the very start.
+  EXPECT_EQ(Repair("\xEF\xBB\xBF\xEF\xBB\xBF" + CrLf({kFile, "TRACK 01 MODE1/2352"})),
+            CrLf({"  TRACK 01 MODE1/2352"}));
+  EXPECT_EQ(Repair("\xEF\xBB\xBF  " + CrLf({kFile})), CrLf({kFile}));
+}
+
+TEST(RewriteCueSheet, FileLinesNameABareExistingImage) {
+  EXPECT_EQ(Repair(CrLf({"FILE \"C:\\Old\\Racer.bin\" BINARY"})), CrLf({kFile}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"/home/old/Racer.bin\" MOTOROLA"})), CrLf({kFile}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer.wav\" WAVE"}), {u"Racer.wav"}),
+            CrLf({"FILE \"Racer.wav\" BINARY"}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.img"}), CrLf({"FILE \"Racer.img\" BINARY"}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.img", u"Racer.bin"}), CrLf({kFile}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.iso"}), CrLf({"FILE \"Racer.iso\" BINARY"}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer.bin BINARY"}), {u"Racer.bin BINARY"}),
+            CrLf({"FILE \"Racer.bin BINARY\" BINARY"}));
+}
+
+TEST(RewriteCueSheet, AnEmptyImageCountsAsMissing) {
+  TempFolder folder;
+  WriteBytes(folder / u"Racer", "");
+  WriteBytes(folder / u"Racer.iso", "x");
+  WriteBytes(folder / u"Racer.cue", CrLf({"FILE \"Racer\" BINARY"}));
+  ScriptDialogAnswers({});
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({"FILE \"Racer.iso\" BINARY"}));
+  EXPECT_TRUE(DialogRequests().empty());
+}
+
+TEST(RewriteCueSheet, AsksForAMissingImage) {
+  TempFolder folder;
+  WriteBytes(folder / u"Racer.cue", CrLf({"FILE \"Gone.bin\" BINARY", "TRACK 01 MODE1/2352"}));
+  const Text elsewhere = folder.Folder(u"other") + u"Disc.iso";
+  ScriptDialogAnswers({elsewhere});
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  // Only the bare name is written; the picked file is neither tested nor moved.
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"),
+            CrLf({"FILE \"Disc.iso\" BINARY", "  TRACK 01 MODE1/2352"}));
+  ASSERT_EQ(DialogRequests().size(), 1u);
+  const FileDialogRequest& request = DialogRequests()[0];
+  EXPECT_EQ(request.kind, FileDialogKind::Open);
+  EXPECT_EQ(request.title, u"Brindlet - Can't find Binary");
+  EXPECT_EQ(request.initialFolder + Text(1, folder.Path().back()), folder.Path());
+  EXPECT_EQ(request.initialName, u"Gone.bin");
+  EXPECT_EQ(request.filter, u"bin|*.bin;*.iso;*.img|all|*.*");
+  EXPECT_EQ(request.filterPosition, 0);
+}
+
+TEST(RewriteCueSheet, CancellingTheImageDialogLeavesTheNameEmpty) {
+  EXPECT_EQ(Repair(CrLf({"FILE \"Gone.bin\" BINARY"}), {}, {}), CrLf({"FILE \"\" BINARY"}));
+  // No quotes at all: the dialog opens on the sheet's folder with no name.
+  TempFolder folder;
+  WriteBytes(folder / u"Racer.cue", CrLf({"FILE Racer.bin BINARY"}));
+  WriteBytes(folder / u"Racer.bin", "x");
+  ScriptDialogAnswers({});
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({"FILE \"\" BINARY"}));
+  ASSERT_EQ(DialogRequests().size(), 1u);
+  EXPECT_EQ(DialogRequests()[0].initialName, u"");
+  // ... unless a file named just ".bin" is there.
+  WriteBytes(folder / u".bin", "x");
+  std::remove(Fs(folder / u"Racer.cue.bak").u8string().c_str());
+  ScriptDialogAnswers({});
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({"FILE \".bin\" BINARY"}));
+}
+
+TEST(RewriteCueSheet, StrangeNamesInFileLinesAreSafe) {
+  for (const std::string& name : std::vector<std::string>{"..", ".", "*.bin", "R?cer.bin", "C:\\", "\\\\server\\share\\x",
+                                  "a/../../../etc/passwd", std::string(300, 'n')}) {
+    const std::string repaired = Repair(CrLf({"FILE \"" + name + "\" BINARY"}), {u"Racer.bin"});
+    EXPECT_EQ(repaired.substr(0, 6), "FILE \"") << name;
+    EXPECT_EQ(repaired.find('/'), std::string::npos) << name;
+    EXPECT_EQ(repaired.find('\\'), std::string::npos) << name;
+  }
+}
+
+TEST(RewriteCueSheet, TheFirstBackupIsKeptForGood) {
+  TempFolder folder;
+  const Text sheet = folder / u"Racer.cue";
+  WriteBytes(folder / u"Racer.bin", "x");
+  const std::string original = CrLf({kFile, "REM keep me in the backup", "TRACK 01 AUDIO"});
+  WriteBytes(sheet, original);
+  ScriptDialogAnswers({});
+  EXPECT_TRUE(RewriteReturned(sheet));
+  const std::string firstRepair = ReadBytes(sheet);
+
+  // Edits between runs do not survive: the backup is the source every time.
+  WriteBytes(sheet, CrLf({"FILE \"Edited.bin\" BINARY"}));
+  EXPECT_TRUE(RewriteReturned(sheet));
+  EXPECT_EQ(ReadBytes(sheet), firstRepair);
+  EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+
+  // An empty backup is no backup: it is made afresh.
+  WriteBytes(sheet + u".bak", "");
+  WriteBytes(sheet, CrLf({"TRACK 09 MODE1/2352"}));
+  EXPECT_TRUE(RewriteReturned(sheet));
+  EXPECT_EQ(ReadBytes(sheet + u".bak"), CrLf({"TRACK 09 MODE1/2352"}));
+  EXPECT_EQ(ReadBytes(sheet), CrLf({"  TRACK 09 MODE1/2352"}));
+}
+
+TEST(RewriteCueSheet, NoBackupEndsTheRun) {
+  TempFolder folder;
+  WriteBytes(folder / u"Empty.cue", "");
+  EXPECT_FALSE(RewriteReturned(folder / u"Empty.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Empty.cue"), "");
+
+  EXPECT_FALSE(RewriteReturned(folder / u"Missing.cue"));
+  EXPECT_FALSE(Exists(folder / u"Missing.cue"));
+
+  // A folder where the backup belongs cannot be replaced by a copy.
+  WriteBytes(folder / u"Blocked.cue", CrLf({kFile}));
+  MakeFolder(folder / u"Blocked.cue.bak");
+  EXPECT_FALSE(RewriteReturned(folder / u"Blocked.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Blocked.cue"), CrLf({kFile}));
+
+  MakeFolder(folder / u"Folder.cue");
+  EXPECT_FALSE(RewriteReturned(folder / u"Folder.cue"));
+}
+
+TEST(RewriteCueSheet, FilesHeldByAnotherOpenerAreLeftAsTheyAre) {
+  TempFolder folder;
+  const Text sheet = folder / u"Racer.cue";
+  const std::string original = CrLf({kFile, "TRACK 01 MODE1/2352"});
+  WriteBytes(folder / u"Racer.bin", "x");
+
+  // The backup cannot be read: the sheet is not emptied.
+  WriteBytes(sheet, original);
+  WriteBytes(sheet + u".bak", original);
+  FileHandle held = OpenTextForReading(sheet + u".bak");
+  ASSERT_NE(held, 0);
+  EXPECT_TRUE(RewriteReturned(sheet));
+  EXPECT_EQ(ReadBytes(sheet), original);
+  CloseTextFile(held);
+
+  // The sheet cannot be created: the backup is closed again, not left held.
+  held = OpenTextForReading(sheet);
+  ASSERT_NE(held, 0);
+  EXPECT_TRUE(RewriteReturned(sheet));
+  CloseTextFile(held);
+  EXPECT_EQ(ReadBytes(sheet), original);
+  const FileHandle backup = OpenTextForReading(sheet + u".bak");
+  EXPECT_NE(backup, 0);
+  CloseTextFile(backup);
+}
+
+TEST(RewriteCueSheet, BadInputIsSurvived) {
+  // One 10 MB line, and binary garbage.
+  const std::string huge = "REM " + std::string(10 * 1024 * 1024, 'x') + "\r\n" + kFile;
+  EXPECT_EQ(Repair(huge), CrLf({kFile}));
+  std::mt19937 random(7);
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(random());
+  const std::string repaired = Repair(garbage);
+  for (size_t at = 0; (at = repaired.find('\n', at)) != std::string::npos; ++at) {
+    EXPECT_EQ(repaired[at - 1], '\r');
+  }
+}
+
+TEST(RewriteCueSheet, LetterCaseOfImageNames) {
+  if (kFolderSeparator != u'/') GTEST_SKIP() << "Windows' own lookup ignores letter case";
+  EXPECT_EQ(Repair(CrLf({"FILE \"RACER.BIN\" BINARY"}), {u"Racer.bin"}), CrLf({kFile}));
+  // Several spellings: the first in byte order; an empty one does not count.
+  EXPECT_EQ(Repair(CrLf({"FILE \"racer.bin\" BINARY"}), {u"rACER.bin", u"RaCeR.bin"}),
+            CrLf({"FILE \"RaCeR.bin\" BINARY"}));
+  // A candidate's exact match, then its case-folded one, before the next suffix.
+  EXPECT_EQ(Repair(CrLf({"FILE \"racer\" BINARY"}), {u"RACER", u"racer.bin"}),
+            CrLf({"FILE \"RACER\" BINARY"}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"racer\" BINARY"}), {u"RACER.BIN", u"racer.img"}),
+            CrLf({"FILE \"RACER.BIN\" BINARY"}));
+  // Only ASCII letters fold.
+  EXPECT_EQ(Repair(CrLf({"FILE \"\xC3\x89T\xC3\x89.bin\" BINARY"}), {u"\u00E9t\u00E9.bin"}),
+            CrLf({"FILE \"\" BINARY"}));
+}
+
+TEST(RewriteCueSheet, ALinkedSheetKeepsItsContentInTheBackup) {
+  if (kFolderSeparator != u'/') GTEST_SKIP() << "symbolic links need privileges on Windows";
+  TempFolder folder;
+  const std::string original = CrLf({kFile, "TRACK 01 MODE1/2352"});
+  WriteBytes(folder / u"Racer.bin", "x");
+  WriteBytes(folder / u"real.txt", original);
+  std::filesystem::create_symlink(Fs(folder / u"real.txt"), Fs(folder / u"Racer.cue"));
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue.bak"), original);
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({kFile, "  TRACK 01 MODE1/2352"}));
+}
+
+// Many generated sheets, each checked for the promises a repair keeps:
+// the backup holds the original bytes, and the new sheet holds only FILE,
+// TRACK, PREGAP and INDEX lines, indented as they should be, ending in CR LF.
+TEST(RewriteCueSheet, EveryRepairKeepsItsPromises) {
+  const std::vector<std::string> pieces = {
+      "FILE \"Racer.bin\" BINARY", "FILE \"gone.wav\" WAVE", "FILE noquote", "TRACK 01 AUDIO",
+      "TRACK 02 MODE1/2352", "  TRACK 03  AUDIO", "PREGAP 00:02:00", "INDEX 00 00:00:00",
+      "INDEX 01 00:01:02", "INDEX 01 99:59:74", "INDEX 01 7:00:00", "INDEX 02 01:00:00",
+      "REM x", "TITLE \"\xE9t\xE9\"", "", "\t", "   ", "\xEF\xBB\xBF", "\xFF\xFE", "INDEX",
+      "FILE", "TRACK", "\x00", "INDEX 01 00:00:00 trailing"};
+  const std::vector<std::string> ends = {"\r\n", "\n", "\r", std::string("\0", 1), "\n\r"};
+  std::mt19937 random(42);
+  TempFolder folder;
+  WriteBytes(folder / u"Racer.bin", "x");
+  for (int sheetNumber = 0; sheetNumber < 300; ++sheetNumber) {
+    std::string sheet;
+    const int lines = static_cast<int>(random() % 12);
+    for (int i = 0; i < lines; ++i) {
+      sheet += std::string(random() % 3, ' ') + pieces[random() % pieces.size()] +
+               ends[random() % ends.size()];
+    }
+    if (sheet.empty()) sheet = "REM";
+    const Text path = folder / (u"s" + Text(1, char16_t(u'a' + sheetNumber % 26)) +
+                                Text(1, char16_t(u'a' + sheetNumber / 26)) + u".cue");
+    WriteBytes(path, sheet);
+    ScriptDialogAnswers({});
+    ASSERT_TRUE(RewriteReturned(path));
+    ASSERT_EQ(ReadBytes(path + u".bak"), sheet);
+
+    const std::string repaired = ReadBytes(path);
+    size_t start = 0;
+    while (start < repaired.size()) {
+      const size_t end = repaired.find("\r\n", start);
+      ASSERT_NE(end, std::string::npos) << "a line without CR LF in sheet " << sheetNumber;
+      const std::string line = repaired.substr(start, end - start);
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+      const bool ok = line.rfind("FILE \"", 0) == 0 || line.rfind("  TRACK", 0) == 0 ||
+                      line.rfind("    PREGAP", 0) == 0 || line.rfind("    INDEX", 0) == 0;
+      EXPECT_TRUE(ok) << "sheet " << sheetNumber << " wrote: " << line;
+      start = end + 2;
+    }
+  }
+}

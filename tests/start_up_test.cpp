@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/support/run_harness.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const std::string kSheet = "FILE \"Game.bin\" BINARY\r\nTRACK 01 MODE1/2352\r\nINDEX 01 00:00:00\r\n";
+const std::string kRepaired =
+    "FILE \"Game.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n";
+
+// The names in a folder tree, to show that a run changed nothing.
+std::vector<std::string> Tree(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.root)) {
+    names.push_back(entry.path().u8string() + "=" +
+                    (entry.is_regular_file() ? ReadBytes(entry.path().u16string()) : "/"));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A library folder holding a sheet, its image and a sub-folder with
+// another sheet; returns the library folder.
+Text FillLibrary(const TempFolder& folder) {
+  const Text library = folder.Folder(u"library");
+  const Text sub = folder.Folder(u"library/sub");
+  WriteBytes(library + u"Game.CUE", kSheet);
+  WriteBytes(library + u"Game.bin", "image");
+  WriteBytes(sub + u"Game.cue", kSheet);
+  WriteBytes(sub + u"Game.bin", "image");
+  WriteBytes(library + u"notes.txt", "x");
+  return library;
+}
+
+}  // namespace
+
+TEST(StartUp, AsksOnceWithTheSaveDialog) {
+  ScriptDialogAnswers({});
+  EXPECT_TRUE(RunProgramToEnd());
+  ASSERT_EQ(DialogRequests().size(), 1u);
+  const FileDialogRequest& request = DialogRequests()[0];
+  EXPECT_EQ(request.kind, FileDialogKind::Save);
+  EXPECT_EQ(request.title, u"Brindlet");
+  EXPECT_TRUE(request.hasInitialFolder);
+  EXPECT_EQ(request.initialFolder, u"");
+  EXPECT_EQ(request.initialName, u"all");
+  EXPECT_EQ(request.filter, u"Cue/Bin/Img/Iso|*.cue;*.bin;*.iso;*.img|all|*.*");
+  EXPECT_EQ(request.filterPosition, 0);
+}
+
+TEST(StartUp, AnswersThatChangeNothing) {
+  TempFolder folder;
+  const Text library = FillLibrary(folder);
+  const std::vector<std::string> before = Tree(folder);
+  for (const Text& answer : std::vector<Text>{Text(), library + u"All", library + u"ALL", library + u"Game.cue.bak",
+                             library + u"notes.txt", library + u"x.txt", library + u"noextension",
+                             library + u"all.txt"}) {
+    ScriptDialogAnswers({answer});
+    EXPECT_TRUE(RunProgramToEnd());
+    EXPECT_EQ(Tree(folder), before) << std::string(answer.begin(), answer.end());
+  }
+}
+
+TEST(StartUp, ACueSheetOfAnyExtensionCaseIsRepaired) {
+  TempFolder folder;
+  const Text library = FillLibrary(folder);
+  ScriptDialogAnswers({library + u"Game.CUE"});
+  EXPECT_TRUE(RunProgramToEnd());
+  EXPECT_EQ(ReadBytes(library + u"Game.CUE"), kRepaired);
+  EXPECT_EQ(ReadBytes(library + u"Game.CUE.bak"), kSheet);
+  // Only the picked sheet: the sub-folder's is untouched.
+  EXPECT_FALSE(Exists(folder.Folder(u"library/sub") + u"Game.cue.bak"));
+}
+
+TEST(StartUp, AllSweepsTheFolder) {
+  TempFolder folder;
+  const Text library = FillLibrary(folder);
+  ScriptDialogAnswers({library + u"all"});
+  EXPECT_TRUE(RunProgramToEnd());
+  const Text sub = folder.Folder(u"library/sub");
+  EXPECT_EQ(ReadBytes(sub + u"Game.cue"), kRepaired);
+  EXPECT_EQ(ReadBytes(sub + u"Game.cue.bak"), kSheet);
+  EXPECT_EQ(ReadBytes(library + u"Game.CUE"), kRepaired);  // through "."
+}
+
+TEST(StartUp, AnImageGetsASheet) {
+  TempFolder folder;
+  ScriptDialogAnswers({folder / u"Racer.iso"});
+  EXPECT_TRUE(RunProgramToEnd());
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"),
+            "FILE \"Racer.iso\" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
+  EXPECT_EQ(DialogRequests().size(), 1u);
+}

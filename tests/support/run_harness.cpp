@@ -1,0 +1,51 @@
+#include "tests/support/run_harness.h"
+
+#include <deque>
+
+#include "app/end_run.h"
+#include "app/rewrite_cue_sheet.h"
+#include "app/start_up.h"
+
+namespace {
+
+std::deque<Text> gAnswers;
+std::vector<FileDialogRequest> gRequests;
+
+}  // namespace
+
+void EndProcess(int32_t exitCode) { throw RunEnded{exitCode}; }
+
+void InitDialogs() {}
+
+Text ShowPlatformFileDialog(const FileDialogRequest& request) {
+  gRequests.push_back(request);
+  if (gAnswers.empty()) return Text();
+  Text answer = gAnswers.front();
+  gAnswers.pop_front();
+  return answer;
+}
+
+void ScriptDialogAnswers(std::vector<Text> answers) {
+  gAnswers.assign(answers.begin(), answers.end());
+  gRequests.clear();
+}
+
+const std::vector<FileDialogRequest>& DialogRequests() { return gRequests; }
+
+bool RunProgramToEnd() {
+  try {
+    RunBrindlet();
+  } catch (const RunEnded& ended) {
+    return ended.exitCode == 0;
+  }
+  return false;
+}
+
+bool RewriteReturned(const Text& sheetPath) {
+  try {
+    RewriteCueSheet(sheetPath);
+  } catch (const RunEnded&) {
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "text/text.h"
+#include "ui/file_dialog.h"
+
+// Stand-ins the tests link in place of the real dialogs and process end.
+
+// Thrown by the tests' EndProcess, so a run that ends unwinds back to the test.
+struct RunEnded {
+  int32_t exitCode;
+};
+
+// The dialog answers a test scripts, taken in order; once they run out,
+// every dialog is cancelled.
+void ScriptDialogAnswers(std::vector<Text> answers);
+
+// Every dialog request since the last ScriptDialogAnswers.
+const std::vector<FileDialogRequest>& DialogRequests();
+
+// Runs the whole program in-process; true when it ended through EndRun
+// with exit code 0.
+bool RunProgramToEnd();
+
+// Calls RewriteCueSheet; true when it returned, false when it ended the run.
+bool RewriteReturned(const Text& sheetPath);

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "app/run_state.h"
+#include "app/sweep_folders.h"
+#include "files/text_file.h"
+#include "tests/support/run_harness.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const std::string kSheet = "FILE \"x.bin\" BINARY\r\nTRACK 01 MODE1/2352\r\n";
+const std::string kRepaired = "FILE \"x.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n";
+
+// A sheet and its image in folder.
+void AddSheet(const Text& folder, const Text& name) {
+  WriteBytes(folder + name, kSheet);
+  WriteBytes(folder + u"x.bin", "x");
+}
+
+bool Repaired(const Text& sheet) {
+  return ReadBytes(sheet) == kRepaired && ReadBytes(sheet + u".bak") == kSheet;
+}
+
+bool Untouched(const Text& sheet) { return ReadBytes(sheet) == kSheet && !Exists(sheet + u".bak"); }
+
+// Sweeps as the "all" choice does; false when the run ended on the way.
+bool Sweep(const Text& folder) {
+  ScriptDialogAnswers({});
+  try {
+    SweepSubfolders(folder);
+  } catch (const RunEnded&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(SweepSubfolders, OneLevelDownThroughDotAndDotDot) {
+  TempFolder folder;
+  const Text parent = folder.Folder(u"parent");
+  const Text games = folder.Folder(u"parent/games");
+  AddSheet(parent, u"p.cue");
+  AddSheet(games, u"g.cue");
+  AddSheet(folder.Folder(u"parent/games/A"), u"a.cue");
+  AddSheet(folder.Folder(u"parent/games/B"), u"b.CUE");
+  AddSheet(folder.Folder(u"parent/games/A/Deep"), u"deep.cue");
+  AddSheet(folder.Folder(u"parent/sibling"), u"s.cue");
+
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Repaired(games + u"A" + kFolderSeparator + u"a.cue"));
+  EXPECT_TRUE(Repaired(games + u"B" + kFolderSeparator + u"b.CUE"));
+  EXPECT_TRUE(Repaired(games + u"g.cue"));  // through "."
+  EXPECT_TRUE(Repaired(parent + u"p.cue"));  // through ".."
+  EXPECT_TRUE(Untouched(folder.Folder(u"parent/games/A/Deep") + u"deep.cue"));
+  EXPECT_TRUE(Untouched(folder.Folder(u"parent/sibling") + u"s.cue"));
+  EXPECT_EQ(gRun.listing, 0);
+
+  // A second sweep rebuilds every sheet from its first backup, and never
+  // takes a backup for a sheet.
+  WriteBytes(games + u"g.cue", "edited");
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Repaired(games + u"g.cue"));
+  EXPECT_FALSE(Exists(games + u"g.cue.bak.bak"));
+}
+
+TEST(SweepSubfolders, AMissingFolderIsNoSweep) {
+  TempFolder folder;
+  EXPECT_TRUE(Sweep(folder / u"missing" + kFolderSeparator));
+}
+
+TEST(SweepSubfolders, ASheetWithoutBackupEndsTheWholeRun) {
+  TempFolder folder;
+  const Text games = folder.Folder(u"top/games");
+  // Every sub-folder holds an empty sheet, so whichever the listing gives
+  // first ends the run, and no other folder may be touched.
+  std::vector<Text> sheets;
+  for (const Text& name : std::vector<Text>{u"A", u"B", u"C"}) {
+    const Text sub = folder.Folder(u"top/games/" + name);
+    AddSheet(sub, u"good.cue");
+    WriteBytes(sub + u"empty.cue", "");
+    sheets.push_back(sub + u"good.cue");
+  }
+
+  EXPECT_FALSE(Sweep(games));
+  int untouched = 0;
+  for (const Text& sheet : sheets) {
+    EXPECT_TRUE(Repaired(sheet) || Untouched(sheet));
+    untouched += Untouched(sheet);
+  }
+  EXPECT_GE(untouched, 2);
+  // The run's end finished both listings.
+  EXPECT_EQ(NextEntry(gRun.listing), 0);
+}
+
+TEST(SweepSubfolders, AFolderNamedLikeASheetEndsTheRun) {
+  TempFolder folder;
+  const Text games = folder.Folder(u"top/games");
+  folder.Folder(u"top/games/A/x.cue");
+  EXPECT_FALSE(Sweep(games));
+}

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "files/file_size.h"
+#include "files/folder_listing.h"
+#include "files/text_file.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// Every line of a file of these bytes, read to its end.
+std::vector<Text> LinesOf(const std::string& bytes) {
+  TempFolder folder;
+  WriteBytes(folder / u"in.txt", bytes);
+  const FileHandle file = OpenTextForReading(folder / u"in.txt");
+  EXPECT_NE(file, 0);
+  std::vector<Text> lines;
+  while (!AtEnd(file)) lines.push_back(ReadLine(file));
+  CloseTextFile(file);
+  return lines;
+}
+
+using Lines = std::vector<Text>;
+
+}  // namespace
+
+TEST(ReadLine, EveryKindOfLineEnd) {
+  EXPECT_EQ(LinesOf(""), Lines{});
+  EXPECT_EQ(LinesOf("A\r\nB"), (Lines{u"A", u"B"}));
+  EXPECT_EQ(LinesOf("A\r\n"), (Lines{u"A"}));
+  EXPECT_EQ(LinesOf("A\r\n\r\n"), (Lines{u"A", u""}));
+  EXPECT_EQ(LinesOf("A\rB\nC"), (Lines{u"A", u"B", u"C"}));
+  EXPECT_EQ(LinesOf("A\n\rB"), (Lines{u"A", u"", u"B"}));
+  EXPECT_EQ(LinesOf("A\r\r\nB"), (Lines{u"A", u"", u"B"}));
+  EXPECT_EQ(LinesOf("A\r"), (Lines{u"A"}));
+  EXPECT_EQ(LinesOf(std::string("A\0B", 3)), (Lines{u"A", u"B"}));
+}
+
+TEST(ReadLine, DecodesUtf8AndReplacesWhatIsNot) {
+  EXPECT_EQ(LinesOf("\xEF\xBB\xBF" "FILE"), (Lines{u"\uFEFFFILE"}));
+  EXPECT_EQ(LinesOf("\xFC" "a\r\n\x85"), (Lines{u"?a", u"?"}));
+  EXPECT_EQ(LinesOf("TITLE caf\xC3\xA9\r\n"), (Lines{u"TITLE caf\u00E9"}));
+  // A final character cut short by the end of the file is dropped.
+  EXPECT_EQ(LinesOf("ab\xE2\x82"), (Lines{u"ab"}));
+}
+
+// Latin-1 sheets are common: an accented last letter must not swallow the
+// line end, or the INDEX line after it would vanish into the title.
+TEST(ReadLine, ABrokenSequenceNeverSwallowsALineEnd) {
+  EXPECT_EQ(LinesOf("\xE9\r\n"), (Lines{u"\uFFFD"}));
+  EXPECT_EQ(LinesOf("TITLE Caf\xE9\r\nINDEX 01 00:00:00\r\n"),
+            (Lines{u"TITLE Caf\uFFFD", u"INDEX 01 00:00:00"}));
+  EXPECT_EQ(LinesOf("\xF0\x9F\nx"), (Lines{u"\uFFFD", u"x"}));
+  EXPECT_EQ(LinesOf(std::string("\xC3\0z", 3)), (Lines{u"\uFFFD", u"z"}));
+  EXPECT_EQ(LinesOf("\xE9" "ab"), (Lines{u"\uFFFDab"}));
+  // Sequences of full length that are still no character: one U+FFFD each.
+  EXPECT_EQ(LinesOf("a\xE0\x80\x80" "b\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF"),
+            (Lines{u"a\uFFFDb\uFFFD\uFFFD\uFFFD"}));
+  EXPECT_EQ(LinesOf("\xE0\x41"), (Lines{u"\uFFFDA"}));
+}
+
+TEST(ReadLine, LinesAcrossAndBeyondTheBuffer) {
+  const std::string longLine(10000, 'x');
+  EXPECT_EQ(LinesOf("a\r\n" + longLine + "\r\nb"), (Lines{u"a", Text(10000, u'x'), u"b"}));
+
+  // A CR LF and a multi-byte character split by the 4096-byte boundary.
+  std::string split(4095, 'y');
+  split += "\r\n" + std::string(4094, 'z') + "\xC3\xA9" + "end";
+  EXPECT_EQ(LinesOf(split), (Lines{Text(4095, u'y'), Text(4094, u'z') + u"\u00E9end"}));
+
+  std::string many;
+  Lines expected;
+  for (int i = 0; i < 3000; ++i) {
+    many += "INDEX " + std::to_string(i) + (i % 2 ? "\n" : "\r\n");
+    expected.push_back(u"INDEX " + T(std::to_string(i)));
+  }
+  EXPECT_EQ(LinesOf(many), expected);
+}
+
+TEST(TextFile, HandlesThatNameNoFileAreHarmless) {
+  EXPECT_FALSE(AtEnd(0));
+  EXPECT_EQ(ReadLine(0), u"");
+  WriteLine(0, u"x");
+  CloseTextFile(0);
+  EXPECT_FALSE(AtEnd(987654));
+
+  TempFolder folder;
+  EXPECT_EQ(OpenTextForReading(folder / u"missing.cue"), 0);
+  EXPECT_EQ(OpenTextForReading(folder.Path()), 0);
+  EXPECT_EQ(CreateTextFile(folder / u"no" + Text(1, kFolderSeparator) + u"x.cue"), 0);
+}
+
+TEST(WriteLine, Utf8WithCrLfAndNoByteOrderMark) {
+  TempFolder folder;
+  const Text path = folder / u"out.cue";
+  WriteBytes(path, "old content that must go");
+  const FileHandle file = CreateTextFile(path);
+  ASSERT_NE(file, 0);
+  EXPECT_EQ(FileSize(path), 0);  // emptied at creation
+  WriteLine(file, u"");
+  WriteLine(file, u"\u00E9");
+  WriteLine(file, u"FILE \"a.bin\" BINARY");
+  CloseTextFile(file);
+  EXPECT_EQ(ReadBytes(path), "\r\n\xC3\xA9\r\nFILE \"a.bin\" BINARY\r\n");
+}
+
+TEST(WriteLine, LongOutputAndPiecesPastTheBuffer) {
+  TempFolder folder;
+  const Text path = folder / u"out.txt";
+  const FileHandle file = CreateTextFile(path);
+  std::string expected;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string line(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26));
+    WriteLine(file, Text(line.begin(), line.end()));
+    expected += line + "\r\n";
+  }
+  WriteLine(file, Text(5000, u'Q'));  // bypasses the buffer
+  expected += std::string(5000, 'Q') + "\r\n";
+  CloseTextFile(file);
+  EXPECT_EQ(ReadBytes(path), expected);
+}
+
+TEST(TextFile, ReadOnlyFilesIgnoreWrites) {
+  TempFolder folder;
+  WriteBytes(folder / u"in.txt", "keep\r\n");
+  const FileHandle file = OpenTextForReading(folder / u"in.txt");
+  WriteLine(file, u"never");
+  EXPECT_EQ(ReadLine(file), u"keep");
+  EXPECT_TRUE(AtEnd(file));
+  EXPECT_EQ(ReadLine(file), u"");
+  CloseTextFile(file);
+  EXPECT_EQ(ReadBytes(folder / u"in.txt"), "keep\r\n");
+}
+
+TEST(TextFile, OpenFilesAreExclusive) {
+  TempFolder folder;
+  const Text path = folder / u"held.cue";
+  WriteBytes(path, "original\r\n");
+  const FileHandle reader = OpenTextForReading(path);
+  ASSERT_NE(reader, 0);
+  EXPECT_EQ(OpenTextForReading(path), 0);
+  // A file held by another opener is never emptied.
+  EXPECT_EQ(CreateTextFile(path), 0);
+  CloseTextFile(reader);
+  EXPECT_EQ(ReadBytes(path), "original\r\n");
+
+  const FileHandle writer = CreateTextFile(path);
+  ASSERT_NE(writer, 0);
+  EXPECT_EQ(OpenTextForReading(path), 0);
+  CloseTextFile(writer);
+  EXPECT_NE(OpenTextForReading(path), 0);
+  CloseAllTextFiles();
+}
+
+TEST(CloseAllTextFiles, FlushesWhatWasLeftOpen) {
+  TempFolder folder;
+  const FileHandle a = CreateTextFile(folder / u"a.cue");
+  const FileHandle b = CreateTextFile(folder / u"b.cue");
+  ASSERT_NE(a, 0);
+  ASSERT_NE(b, 0);
+  EXPECT_NE(a, b);
+  WriteLine(a, u"first");
+  WriteLine(b, u"second");
+  CloseAllTextFiles();
+  EXPECT_EQ(ReadBytes(folder / u"a.cue"), "first\r\n");
+  EXPECT_EQ(ReadBytes(folder / u"b.cue"), "second\r\n");
+  WriteLine(a, u"after close");  // the handle names nothing any more
+  EXPECT_EQ(ReadBytes(folder / u"a.cue"), "first\r\n");
+}

@@ -1,0 +1,90 @@
+#include "text/string_helpers.h"
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// A path may arrive wrapped in double quotes, as a cue sheet writes it.
+size_t QuotedStart(const Text& path) { return !path.empty() && path[0] == u'"' ? 1 : 0; }
+
+}  // namespace
+
+Text TrimSpaces(const Text& text) {
+  const size_t first = text.find_first_not_of(u' ');
+  if (first == Text::npos) return Text();
+  const size_t last = text.find_last_not_of(u' ');
+  return text.substr(first, last - first + 1);
+}
+
+Text FieldAt(const Text& text, int32_t index, const Text& delimiter) {
+  if (index < 1) return Text();
+  // An empty delimiter never matches, so the whole text is the only field.
+  if (delimiter.empty()) return index == 1 ? text : Text();
+  size_t fieldStart = 0;
+  int32_t fieldNumber = 1;
+  while (true) {
+    const size_t end = text.find(delimiter, fieldStart);
+    if (end == Text::npos) {
+      return fieldNumber == index ? text.substr(fieldStart) : Text();
+    }
+    if (fieldNumber == index) return text.substr(fieldStart, end - fieldStart);
+    fieldStart = end + delimiter.size();
+    ++fieldNumber;
+  }
+}
+
+Text LeftOf(const Text& text, int32_t count) {
+  if (count <= 0) return Text();
+  return text.substr(0, static_cast<size_t>(count));
+}
+
+Text RightOf(const Text& text, int32_t count) {
+  if (count <= 0) return Text();
+  const size_t n = static_cast<size_t>(count);
+  return n >= text.size() ? text : text.substr(text.size() - n);
+}
+
+int32_t StringsEqual(const Text& a, const Text& b) { return a == b ? 1 : 0; }
+
+Text FileNameOf(const Text& path, int32_t flags) {
+  size_t start = QuotedStart(path);
+  const size_t lastSeparator = path.find_last_of(u"\\/");
+  if (lastSeparator != Text::npos) start = lastSeparator + 1;
+  size_t end = path.find(u'"', start);
+  if (end == Text::npos) end = path.size();
+  const Text name = path.substr(start, end - start);
+  if (flags != NoExtension) return name;
+
+  // Look back for the extension's dot; a space first means there is none,
+  // and the first character never counts, so ".cue" stays whole.
+  for (size_t i = name.size(); i-- > 1;) {
+    if (name[i] == u' ') return name;
+    if (name[i] == u'.') return i + 1 == name.size() ? name : name.substr(0, i);
+  }
+  return name;
+}
+
+Text FolderOf(const Text& path) {
+  const size_t start = QuotedStart(path);
+  size_t folderEnd = 0;
+  for (size_t i = 0; i < path.size() && path[i] != u'|'; ++i) {
+    if (IsSeparator(path[i])) folderEnd = i + 1;
+  }
+  if (folderEnd <= start) return Text();
+  return path.substr(start, folderEnd - start);
+}
+
+Text ExtensionOf(const Text& path) {
+  size_t dot = 0;
+  for (size_t i = path.size(); i-- > 1;) {
+    const char16_t c = path[i];
+    if (c == u' ' || IsSeparator(c)) return Text();
+    if (c == u'.') {
+      dot = i;
+      break;
+    }
+  }
+  if (dot == 0 || IsSeparator(path[dot - 1])) return Text();
+  const size_t end = path.find(u'"', dot + 1);
+  return path.substr(dot + 1, end == Text::npos ? Text::npos : end - dot - 1);
+}

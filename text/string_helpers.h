@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "text/text.h"
+
+// Flag for FileNameOf: drop the name's extension.
+constexpr int32_t NoExtension = 1;
+
+// The text without leading and trailing U+0020; tabs and other white space stay.
+Text TrimSpaces(const Text& text);
+
+// The index-th field (1-based) of text split at delimiter. Adjacent
+// delimiters enclose an empty field; an index past the last field gives "".
+// A delimiter of two or more characters is matched as a whole.
+Text FieldAt(const Text& text, int32_t index, const Text& delimiter);
+
+// The first / last count code units, count clamped to 0..length.
+Text LeftOf(const Text& text, int32_t count);
+Text RightOf(const Text& text, int32_t count);
+
+// Lower case under the platform's mapping; A-Z become a-z everywhere.
+Text ToLower(const Text& text);
+
+// 1 when both texts hold the same code units, else 0. No folding of any kind.
+int32_t StringsEqual(const Text& a, const Text& b);
+
+// The name after the last "\" or "/", up to a double quote; with
+// NoExtension, without its extension.
+Text FileNameOf(const Text& path, int32_t flags = 0);
+
+// The folder part of a path with its trailing separator, or "".
+Text FolderOf(const Text& path);
+
+// The extension without its dot, or "" when the last name has none.
+Text ExtensionOf(const Text& path);

@@ -1,0 +1,113 @@
+#include "text/utf8.h"
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(Text& out, char32_t c) {
+  if (c < 0x10000) {
+    out += static_cast<char16_t>(c);
+  } else {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
+}
+
+// The range the second byte of a sequence may take after a lead byte; the
+// narrowed ranges exclude overlong forms, surrogates and values past U+10FFFF.
+void SecondByteRange(unsigned char lead, unsigned char* low, unsigned char* high) {
+  *low = 0x80;
+  *high = 0xBF;
+  if (lead == 0xE0) *low = 0xA0;
+  if (lead == 0xED) *high = 0x9F;
+  if (lead == 0xF0) *low = 0x90;
+  if (lead == 0xF4) *high = 0x8F;
+}
+
+int TrailCount(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return -1;
+}
+
+}  // namespace
+
+Text DecodeUtf8(const char* bytes, size_t count) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+  Text out;
+  out.reserve(count);
+  size_t i = 0;
+  while (i < count) {
+    const unsigned char lead = in[i++];
+    if (lead < 0x80) {
+      out += static_cast<char16_t>(lead);
+      continue;
+    }
+    const int trail = TrailCount(lead);
+    if (trail < 0) {
+      out += kReplacement;
+      continue;
+    }
+    unsigned char low, high;
+    SecondByteRange(lead, &low, &high);
+    char32_t c = lead & (0x3F >> trail);
+    int taken = 0;
+    while (taken < trail && i < count && in[i] >= low && in[i] <= high) {
+      c = (c << 6) | (in[i++] & 0x3F);
+      ++taken;
+      low = 0x80;
+      high = 0xBF;
+    }
+    if (taken == trail) {
+      AppendCodePoint(out, c);
+    } else {
+      out += kReplacement;  // the byte that broke the sequence is read afresh
+    }
+  }
+  return out;
+}
+
+bool IsWellFormedCharacter(const unsigned char* bytes, size_t count) {
+  if (count == 1) return bytes[0] < 0x80;
+  if (count == 0 || TrailCount(bytes[0]) != static_cast<int>(count) - 1) return false;
+  unsigned char low, high;
+  SecondByteRange(bytes[0], &low, &high);
+  for (size_t i = 1; i < count; ++i) {
+    if (bytes[i] < low || bytes[i] > high) return false;
+    low = 0x80;
+    high = 0xBF;
+  }
+  return true;
+}
+
+std::string EncodeUtf8(const Text& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "text/text.h"
+
+enum class FileDialogKind { Open, Save };
+
+// Prepares the user-interface layer; called once before the first dialog.
+void InitDialogs();
+
+// Save-style: a name that does not exist may be confirmed. The result is
+// the confirmed full path, or "" when the user cancels.
+Text ChooseFileToSave(const Text& title, const Text& defaultFile, const Text& filter,
+                      int32_t filterPosition);
+
+// Open-style: a typed name that does not exist in an existing folder may be
+// confirmed too. The result is the full path, or "".
+Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& filter,
+                      int32_t filterPosition);
+
+Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
+                    const Text& filter, int32_t filterPosition);
+
+// What every dialog implementation is handed: the caller's arguments with
+// the initial folder and name worked out from the default file.
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Save;
+  Text title;
+  // No initial folder at all (no default file) differs from an empty one
+  // (a bare default name), where the platform picks the folder shown.
+  bool hasInitialFolder = false;
+  Text initialFolder;
+  Text initialName;  // "" leaves the name box empty
+  Text filter;       // "description|patterns|description|patterns..."
+  int32_t filterPosition = 0;
+};
+
+// Longest path a dialog returns, in code units, as Windows' name buffer holds.
+constexpr size_t kDialogNameLimit = 259;
+
+FileDialogRequest PrepareFileDialog(FileDialogKind kind, const Text& title,
+                                    const Text& defaultFile, const Text& filter,
+                                    int32_t filterPosition);
+
+// False for "" and for a name holding a control character or any of
+// " * / : < > ? \ |.
+bool IsValidFileName(const Text& name);
+
+struct FileFilter {
+  Text description;
+  Text patterns;  // "*.cue;*.bin"
+};
+
+// The description/pattern pairs of a filter text; a description without
+// patterns gets "".
+std::vector<FileFilter> FiltersOf(const Text& filter);
+
+// The filter text as Windows' dialogs take it: every "|" a NUL, and the
+// list closed by two further NULs.
+Text FilterListForDialog(const Text& filter);
+
+// The dialog of the platform the program was built for.
+Text ShowPlatformFileDialog(const FileDialogRequest& request);
+
+// The dialog as a console prompt: used where no display can be opened.
+Text ShowConsoleFileDialog(const FileDialogRequest& request);

@@ -1,0 +1,8 @@
+#include "ui/file_dialog.h"
+
+// Builds without a desktop toolkit ask on the console.
+void InitDialogs() {}
+
+Text ShowPlatformFileDialog(const FileDialogRequest& request) {
+  return ShowConsoleFileDialog(request);
+}
