@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Brindlet needs, only those still missing.
+# Usage: install-dependencies.sh run|test
+set -euo pipefail
+
+run_packages=(cmake ninja-build g++ pkg-config)
+test_packages=("${run_packages[@]}" googletest libgtest-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+
+case "${1:-test}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" > /dev/null

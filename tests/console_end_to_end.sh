@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs the Linux program as a user of a headless machine would: answers
+# piped to its console prompt, sheets checked byte for byte afterwards.
+# Usage: console_end_to_end.sh BRINDLET DATA_FOLDER
+set -u
+brindlet=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+# run ANSWER... : runs the program with these lines on its input; exit 0 expected.
+run() {
+  printf '%s\n' "$@" | (cd "$work" && "$brindlet") > "$work/out.txt" 2> "$work/err.txt"
+  local code=$?
+  [ "$code" -eq 0 ] || fail "exit code $code for answers: $*"
+}
+
+# expect SHEET EXPECTED ORIGINAL : the sheet is repaired and its backup is the original.
+expect() {
+  cmp -s "$1" "$2" || fail "$1 differs from $2: $(od -c "$1" | head -5)"
+  cmp -s "$1.bak" "$3" || fail "$1.bak is not the original $3"
+}
+
+snapshot() { (cd "$work" && find . -path ./out.txt -prune -o -path ./err.txt -prune -o -type f -print0 | sort -z | xargs -0 md5sum); }
+
+lib=$work/library
+mkdir -p "$lib/racer" "$lib/moved" "$lib/asked" "$lib/latin1" "$lib/racer/deeper"
+cp "$data/multi_file_audio.cue" "$lib/racer/Racer.cue"
+for track in 1 2 3 4; do printf 'x' > "$lib/racer/Racer (Track $track).bin"; done
+cp "$data/multi_file_audio.cue" "$lib/racer/deeper/Deep.cue"
+cp "$data/suffix_search.cue" "$lib/moved/Disc.cue"
+printf 'x' > "$lib/moved/Disc.iso"
+printf 'x' > "$lib/moved/Disc2.img.bin"
+cp "$data/asked_image.cue" "$lib/asked/Lost.cue"
+cp "$data/latin1_title.cue" "$lib/latin1/Cafe.cue"
+printf 'x' > "$lib/latin1/Cafe.bin"
+
+# Cancelling the first prompt, and picking a file of no known kind, change nothing.
+before=$(snapshot)
+run
+run "$work/notes.txt"
+run "$lib/All"
+[ "$before" = "$(snapshot)" ] || fail "a cancelled or ignored choice changed files"
+
+# "all" over the library: one open prompt comes, for the lost image.
+run "$lib/all" "Found.img"
+expect "$lib/racer/Racer.cue" "$data/multi_file_audio.expected.cue" "$data/multi_file_audio.cue"
+expect "$lib/moved/Disc.cue" "$data/suffix_search.expected.cue" "$data/suffix_search.cue"
+expect "$lib/asked/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
+expect "$lib/latin1/Cafe.cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+cmp -s "$lib/racer/deeper/Deep.cue" "$data/multi_file_audio.cue" || fail "a sheet two levels down was touched"
+grep -q "Brindlet - Can't find Binary" "$work/out.txt" || fail "the open prompt did not show its title"
+
+# A cancelled open prompt leaves the FILE line's name empty.
+mkdir -p "$work/cancel"
+cp "$data/asked_image.cue" "$work/cancel/Gone.cue"
+run "$work/cancel/Gone.cue" ""
+expect "$work/cancel/Gone.cue" "$data/cancelled_prompt.expected.cue" "$data/asked_image.cue"
+
+# A name in a folder that does not exist is refused, and the prompt asks again.
+mkdir -p "$work/images"
+run "$work/no/such/folder/x.cue" "$work/images/Game.bin"
+[ "$(wc -l < "$work/err.txt")" -eq 1 ] || fail "the refusal was not one line on standard error"
+[ ! -e "$work/no" ] || fail "a refused name created something"
+printf 'FILE "Game.bin" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' > "$work/game.expected"
+cmp -s "$work/images/Game.cue" "$work/game.expected" || fail "the image's sheet is not the three lines"
+
+# A relative name is taken in the current folder.
+mkdir -p "$work/here"
+(cd "$work/here" && printf 'Here.iso\n' | "$brindlet" > /dev/null) || fail "relative name run failed"
+[ -f "$work/here/Here.cue" ] || fail "a relative name was not taken in the current folder"
+
+if [ "$failures" -eq 0 ]; then
+  echo "console end-to-end: all journeys passed"
+fi
+exit $((failures > 0))
