@@ -12,7 +12,6 @@
 namespace {
 
 enum class FileState : int32_t { Writing = 0, Reading = 1 };
-enum class TextFormat : int32_t { Utf8, Utf16, AnsiCodePage };
 
 struct TextFile {
   PlatformFile platformFile = kNoPlatformFile;
@@ -22,8 +21,7 @@ struct TextFile {
   int32_t pending = 0;
   int32_t filled = 0;  // bytes the last refill placed in the buffer
   FileState state = FileState::Reading;
-  TextFormat format = TextFormat::Utf8;
-  int32_t readOnly = 0;
+  int32_t readOnly = 0;  // writes to a file opened for reading do nothing
 };
 
 struct OpenTextFile {

@@ -5,7 +5,8 @@ set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config)
 test_packages=("${run_packages[@]}" googletest libgtest-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  dpkg-dev debootstrap unzip desktop-file-utils)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -19,4 +19,15 @@ for preset in linux windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" || status=1
 done
+# The packages a user downloads: the .deb installed in a clean Debian 12,
+# the Windows zip checked for what it must hold.
+echo "== packages"
+(cd build/linux && cpack -G DEB > /dev/null) &&
+  desktop-file-validate packaging/brindlet.desktop &&
+  tests/package_install.sh build/linux/packages/brindlet_*_amd64.deb build/clean-debian12 ||
+  status=1
+(cd build/windows && cpack -G ZIP > /dev/null) &&
+  unzip -l build/windows/packages/brindlet-*-windows-x64.zip | grep -q ' brindlet.exe$' &&
+  unzip -l build/windows/packages/brindlet-*-windows-x64.zip | grep -q ' LICENSE.txt$' ||
+  { echo "FAILED: the Windows zip"; status=1; }
 exit $status

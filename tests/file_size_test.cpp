@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "files/file_size.h"
 #include "files/folder_listing.h"
 #include "files/text_file.h"
@@ -84,4 +86,23 @@ TEST(CopyFileTo, RefusesADestinationHeldOpen) {
   EXPECT_EQ(CopyFileTo(folder / u"a.cue", folder / u"held.cue"), 0);
   CloseTextFile(held);
   EXPECT_EQ(ReadBytes(folder / u"held.cue"), "held content");
+}
+
+// Only regular files and folders are real: a FIFO would block the run
+// forever if it were ever opened.
+TEST(FileSize, SpecialFilesAreNeverOpened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no FIFOs on Windows";
+#else
+  TempFolder folder;
+  const Text fifo = folder / u"pipe.cue";
+  ASSERT_EQ(mkfifo(Fs(fifo).c_str(), 0600), 0);
+  EXPECT_EQ(FileSize(fifo), kNoFile);
+  EXPECT_EQ(OpenTextForReading(fifo), 0);
+  EXPECT_EQ(CreateTextFile(fifo), 0);
+  EXPECT_EQ(CopyFileTo(fifo, folder / u"copy"), 0);
+  EXPECT_FALSE(Exists(folder / u"copy"));
+  WriteBytes(folder / u"a.cue", "x");
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", fifo), 0);
+#endif
 }

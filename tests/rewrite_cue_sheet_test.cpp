@@ -259,6 +259,35 @@ TEST(RewriteCueSheet, FilesHeldByAnotherOpenerAreLeftAsTheyAre) {
   CloseTextFile(backup);
 }
 
+TEST(RewriteCueSheet, ReadOnlySheetsAndFolders) {
+  namespace fs = std::filesystem;
+  TempFolder folder;
+  const std::string original = CrLf({kFile, "TRACK 01 MODE1/2352"});
+  WriteBytes(folder / u"Racer.bin", "x");
+  WriteBytes(folder / u"Racer.cue", original);
+  fs::permissions(Fs(folder / u"Racer.cue"), fs::perms::owner_write | fs::perms::group_write |
+                                                 fs::perms::others_write, fs::perm_options::remove);
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue.bak"), original);
+  const std::string after = ReadBytes(folder / u"Racer.cue");
+  EXPECT_TRUE(after == original || after == CrLf({kFile, "  TRACK 01 MODE1/2352"})) << after;
+  fs::permissions(Fs(folder / u"Racer.cue"), fs::perms::owner_write, fs::perm_options::add);
+
+  // No backup can be made in a read-only folder: the run ends, the sheet intact.
+  const Text locked = folder.Folder(u"locked");
+  WriteBytes(locked + u"Racer.cue", original);
+  fs::permissions(Fs(locked), fs::perms::owner_write | fs::perms::group_write |
+                                  fs::perms::others_write, fs::perm_options::remove);
+  WriteBytes(locked + u"probe", "x");
+  const bool folderRefusesWrites = !Exists(locked + u"probe");
+  if (folderRefusesWrites) {
+    EXPECT_FALSE(RewriteReturned(locked + u"Racer.cue"));
+    EXPECT_EQ(ReadBytes(locked + u"Racer.cue"), original);
+  }
+  fs::permissions(Fs(locked), fs::perms::owner_all, fs::perm_options::add);
+  if (!folderRefusesWrites) GTEST_SKIP() << "this user may write in read-only folders";
+}
+
 TEST(RewriteCueSheet, BadInputIsSurvived) {
   // One 10 MB line, and binary garbage.
   const std::string huge = "REM " + std::string(10 * 1024 * 1024, 'x') + "\r\n" + kFile;
