@@ -102,6 +102,9 @@ void InitDialogs() { gHaveDisplay = gtk_init_check(nullptr, nullptr); }
 Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   if (!gHaveDisplay) return ShowConsoleFileDialog(request);
 
+  // Save-style takes any name in an existing folder. GTK's open-style
+  // chooser, unlike Windows' dialog, refuses a typed name that does not
+  // exist and stays open; the user then picks an existing file or cancels.
   const bool save = request.kind == FileDialogKind::Save;
   GtkFileChooserNative* native = gtk_file_chooser_native_new(
       Utf8(request.title).c_str(), nullptr,
