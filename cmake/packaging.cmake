@@ -10,7 +10,6 @@ set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-  enable_language(RC)
   configure_file(packaging/brindlet_version.rc.in ${PROJECT_BINARY_DIR}/brindlet_version.rc @ONLY)
   target_sources(brindlet PRIVATE ${PROJECT_BINARY_DIR}/brindlet_version.rc)
   set_source_files_properties(${PROJECT_BINARY_DIR}/brindlet_version.rc PROPERTIES

@@ -3,9 +3,13 @@
 # Usage: install-dependencies.sh run|test
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ pkg-config)
+run_packages=(cmake ninja-build g++ pkg-config libgtk-3-dev)
+# The dialog tests: a virtual display (xauth for xvfb-run), xdotool to
+# type into the dialogs, xclip to read what they show, ImageMagick for
+# screenshots, and a font for legible ones.
 test_packages=("${run_packages[@]}" googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  xvfb xauth xdotool xclip imagemagick fonts-dejavu-core
   dpkg-dev debootstrap unzip desktop-file-utils)
 
 case "${1:-test}" in

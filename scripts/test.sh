@@ -1,16 +1,36 @@
 #!/usr/bin/env bash
 # Sets up everything the tests need, then builds and tests both builds:
-# Linux natively, and 64-bit Windows under wine.
+# Linux natively, and 64-bit Windows under wine. The dialog tests drive the
+# real dialogs on a virtual X display started here for the whole run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh test
 
+cleanup() {
+  wineserver -k > /dev/null 2>&1 || true
+  [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2> /dev/null || true
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to descriptor 3.
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$display_file" > /dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+[ -s "$display_file" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$display_file")"
+rm -f "$display_file"
+
 export WINEDEBUG=-all
-# One wine start for the whole run: the prefix is made once, and a
-# persistent server keeps every test binary from paying for it again.
-wineboot --init > /dev/null 2>&1 || true
+# One wine start for the whole run: a persistent server first, so that the
+# prefix and the system processes wineboot starts outlive it, and no test
+# binary pays for them again. Their output goes nowhere: a wine process
+# holding a test's output open would keep ctest waiting.
 wineserver -p > /dev/null 2>&1 < /dev/null &
-trap 'wineserver -k > /dev/null 2>&1 || true' EXIT
+wineboot --init > /dev/null 2>&1 < /dev/null || true
 
 status=0
 for preset in linux windows; do

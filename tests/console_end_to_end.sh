@@ -3,6 +3,8 @@
 # piped to its console prompt, sheets checked byte for byte afterwards.
 # Usage: console_end_to_end.sh BRINDLET DATA_FOLDER
 set -u
+# No display: the program must fall back to its console prompt.
+unset DISPLAY WAYLAND_DISPLAY
 brindlet=$1
 data=$2
 work=$(mktemp -d)

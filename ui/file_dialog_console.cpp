@@ -1,6 +1,6 @@
 #include "ui/file_dialog.h"
 
-// Builds without a desktop toolkit ask on the console.
+// Builds without a desktop toolkit (BRINDLET_GTK off) ask on the console.
 void InitDialogs() {}
 
 Text ShowPlatformFileDialog(const FileDialogRequest& request) {

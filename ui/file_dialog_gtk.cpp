@@ -1,0 +1,131 @@
+#include "ui/file_dialog.h"
+
+#include <gtk/gtk.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "text/utf8.h"
+
+namespace {
+
+// False when GTK found no display; every dialog then asks on the console.
+bool gHaveDisplay = false;
+
+std::string Utf8(const Text& text) { return EncodeUtf8(text); }
+
+// GTK matches patterns case-sensitively, where Windows' dialogs do not:
+// every letter becomes a class of both cases, so "*.cue" takes "DISC.CUE".
+// "*.*" means every file there, with or without a dot.
+std::string AnyCasePattern(const std::string& pattern) {
+  if (pattern == "*.*") return "*";
+  std::string any;
+  for (char c : pattern) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (std::isalpha(u) && u < 0x80) {
+      any += '[';
+      any += static_cast<char>(std::tolower(u));
+      any += static_cast<char>(std::toupper(u));
+      any += ']';
+    } else {
+      any += c;
+    }
+  }
+  return any;
+}
+
+// Adds one chooser filter per description/pattern pair and selects the one
+// at filterPosition, if there is one.
+void AddFilters(GtkFileChooser* chooser, const FileDialogRequest& request) {
+  const std::vector<FileFilter> filters = FiltersOf(request.filter);
+  for (size_t i = 0; i < filters.size(); ++i) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, Utf8(filters[i].description).c_str());
+    const std::string patterns = Utf8(filters[i].patterns);
+    size_t start = 0;
+    while (start <= patterns.size()) {
+      size_t end = patterns.find(';', start);
+      if (end == std::string::npos) end = patterns.size();
+      if (end > start) {
+        gtk_file_filter_add_pattern(filter, AnyCasePattern(patterns.substr(start, end - start)).c_str());
+      }
+      start = end + 1;
+    }
+    gtk_file_chooser_add_filter(chooser, filter);
+    if (static_cast<int32_t>(i) == request.filterPosition) gtk_file_chooser_set_filter(chooser, filter);
+  }
+}
+
+// The folder shown first: the request's, or for an empty one (a bare default
+// name) where the process stands, as Windows' dialogs do.
+std::string InitialFolder(const FileDialogRequest& request) {
+  if (!request.initialFolder.empty()) return Utf8(request.initialFolder);
+  gchar* current = g_get_current_dir();
+  std::string folder = current;
+  g_free(current);
+  return folder;
+}
+
+void SetInitialFolderAndName(GtkFileChooser* chooser, const FileDialogRequest& request) {
+  if (!request.hasInitialFolder) {
+    if (request.kind == FileDialogKind::Save) {
+      gtk_file_chooser_set_current_name(chooser, Utf8(request.initialName).c_str());
+    }
+    return;
+  }
+  const std::string folder = InitialFolder(request);
+  if (request.kind == FileDialogKind::Save) {
+    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+    gtk_file_chooser_set_current_name(chooser, Utf8(request.initialName).c_str());
+    return;
+  }
+  // An open-style chooser has no name box to fill: it selects the file if
+  // it is there, else it just opens the folder.
+  const std::string path = folder + "/" + Utf8(request.initialName);
+  if (!request.initialName.empty() && g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+    gtk_file_chooser_set_filename(chooser, path.c_str());
+  } else {
+    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+  }
+}
+
+// Lets GTK take the closed chooser off the screen before the run goes on.
+void FlushEvents() {
+  while (gtk_events_pending()) gtk_main_iteration();
+}
+
+}  // namespace
+
+void InitDialogs() { gHaveDisplay = gtk_init_check(nullptr, nullptr); }
+
+Text ShowPlatformFileDialog(const FileDialogRequest& request) {
+  if (!gHaveDisplay) return ShowConsoleFileDialog(request);
+
+  // Save-style takes any name in an existing folder. GTK's open-style
+  // chooser, unlike Windows' dialog, refuses a typed name that does not
+  // exist and stays open; the user then picks an existing file or cancels.
+  const bool save = request.kind == FileDialogKind::Save;
+  GtkFileChooserNative* native = gtk_file_chooser_native_new(
+      Utf8(request.title).c_str(), nullptr,
+      save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
+  gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(native), TRUE);
+  // An existing file is returned without a question, as on Windows.
+  gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+  gtk_file_chooser_set_select_multiple(chooser, FALSE);
+  AddFilters(chooser, request);
+  SetInitialFolderAndName(chooser, request);
+
+  Text result;
+  if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(native)) == GTK_RESPONSE_ACCEPT) {
+    gchar* path = gtk_file_chooser_get_filename(chooser);
+    if (path != nullptr) result = DecodeUtf8(path, std::strlen(path));
+    g_free(path);
+  }
+  g_object_unref(native);
+  FlushEvents();
+  // Windows' name buffer refuses a longer path, and callers rely on the limit.
+  if (result.size() > kDialogNameLimit) return Text();
+  return result;
+}
