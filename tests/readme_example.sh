@@ -4,6 +4,8 @@
 # the README's copies. With --update it rewrites the README's copies instead.
 # Usage: readme_example.sh BRINDLET SOURCE_FOLDER [--update]
 set -eu
+# No display: the program answers through its console prompt.
+unset DISPLAY WAYLAND_DISPLAY
 brindlet=$1
 source_folder=$2
 readme=$source_folder/README.md

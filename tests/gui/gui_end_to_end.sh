@@ -157,6 +157,23 @@ fi
 finish
 expect_repaired "$work/asked/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
 
+# (e) Windows only: the first start on a bare machine. A wine prefix made
+# just now holds nothing but wine's own Windows DLLs, so the dialog coming
+# up proves no other DLL is needed; the program is windowed, so no console
+# comes with it.
+if [ "$build" = windows ]; then
+  journey=fresh-prefix
+  x86_64-w64-mingw32-objdump -p "$program" | grep -q '^Subsystem.*(Windows GUI)' ||
+    fail "step subsystem: the program is not a windowed one"
+  export WINEPREFIX="$work/fresh-prefix"
+  wineboot --init > /dev/null 2>&1 < /dev/null
+  start
+  dialog "Brindlet" 1-save && xdotool key Escape
+  finish
+  wineserver -k > /dev/null 2>&1 < /dev/null
+  unset WINEPREFIX
+fi
+
 if [ "$failures" -eq 0 ]; then
   echo "GUI end-to-end ($build): all journeys passed; screenshots in $shots"
 fi
