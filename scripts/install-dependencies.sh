@@ -6,6 +6,8 @@ set -euo pipefail
 run_packages=(cmake ninja-build g++ pkg-config)
 test_packages=("${run_packages[@]}" googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+# The sanitizer and fuzzing builds, and the benchmarks' memory figures.
+test_packages+=(clang libclang-rt-14-dev time)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -19,4 +19,8 @@ for preset in linux windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" || status=1
 done
+# The Linux build again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then a short run of each fuzz target.
+cmake --workflow --preset linux-asan || status=1
+cmake --workflow --preset linux-fuzz || status=1
 exit $status
