@@ -51,7 +51,6 @@ int32_t PlatformCopyFile(const Text& source, const Text& destination) {
     close(from);
     return 0;
   }
-  fcntl(from, F_SETFL, fcntl(from, F_GETFL) & ~O_NONBLOCK);
 
   const std::string target = PosixPath(destination);
   const int to = open(target.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC,
@@ -63,8 +62,9 @@ int32_t PlatformCopyFile(const Text& source, const Text& destination) {
     close(from);
     return 0;
   }
-  fcntl(to, F_SETFL, fcntl(to, F_GETFL) & ~O_NONBLOCK);
-  bool copied = ftruncate(to, 0) == 0 && CopyContent(from, to);
+  // O_NONBLOCK stays set on both: a regular file's reads and writes ignore
+  // it. A destination just created is empty already and needs no truncation.
+  bool copied = (targetInfo.st_size == 0 || ftruncate(to, 0) == 0) && CopyContent(from, to);
   copied = close(to) == 0 && copied;
   // A half-written copy must not pass for a backup: a disk that filled up
   // would otherwise leave a truncated one that later runs trust.

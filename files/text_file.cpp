@@ -34,6 +34,11 @@ struct OpenTextFile {
 std::vector<OpenTextFile> gTextFiles;
 FileHandle gLastHandle = 0;
 
+// The bytes of the line being read, kept from line to line so that a line
+// costs no allocation of its own; one grown by a very long line is let go.
+std::string gLineBytes;
+constexpr size_t kLineBytesKept = 16 * kTextBufferSize;
+
 TextFile* Find(FileHandle handle) {
   if (handle == 0) return nullptr;
   for (auto it = gTextFiles.rbegin(); it != gTextFiles.rend(); ++it) {
@@ -199,7 +204,9 @@ bool AtEnd(FileHandle handle) {
 Text ReadLine(FileHandle handle) {
   TextFile* file = Find(handle);
   if (file == nullptr) return Text();
-  std::string bytes;
+  if (gLineBytes.capacity() > kLineBytesKept) std::string().swap(gLineBytes);
+  std::string& bytes = gLineBytes;
+  bytes.clear();
   bytes.reserve(kTextBufferSize);
   unsigned char character[4];
   int32_t length = 0;

@@ -39,6 +39,10 @@ for preset in linux windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" || status=1
 done
+# The Linux build again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then a short run of each fuzz target.
+cmake --workflow --preset linux-asan || status=1
+cmake --workflow --preset linux-fuzz || status=1
 # The packages a user downloads: the .deb installed in a clean Debian 12,
 # the Windows zip checked for what it must hold.
 echo "== packages"

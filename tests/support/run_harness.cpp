@@ -10,6 +10,7 @@ namespace {
 
 std::deque<Text> gAnswers;
 std::vector<FileDialogRequest> gRequests;
+std::function<Text(const FileDialogRequest&)> gAction;
 
 }  // namespace
 
@@ -19,6 +20,7 @@ void InitDialogs() {}
 
 Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   gRequests.push_back(request);
+  if (gAction) return gAction(request);
   if (gAnswers.empty()) return Text();
   Text answer = gAnswers.front();
   gAnswers.pop_front();
@@ -27,7 +29,13 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
 
 void ScriptDialogAnswers(std::vector<Text> answers) {
   gAnswers.assign(answers.begin(), answers.end());
+  gAction = nullptr;
   gRequests.clear();
+}
+
+void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action) {
+  ScriptDialogAnswers({});
+  gAction = std::move(action);
 }
 
 const std::vector<FileDialogRequest>& DialogRequests() { return gRequests; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct RunEnded {
 // The dialog answers a test scripts, taken in order; once they run out,
 // every dialog is cancelled.
 void ScriptDialogAnswers(std::vector<Text> answers);
+
+// Answers every dialog through action, which may also change the files
+// around the run while it waits, as a user could. Replaces scripted answers.
+void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action);
 
 // Every dialog request since the last ScriptDialogAnswers.
 const std::vector<FileDialogRequest>& DialogRequests();

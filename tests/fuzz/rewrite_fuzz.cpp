@@ -1,0 +1,129 @@
+// The whole rewrite of one sheet made of arbitrary bytes, in a folder with
+// one image, the dialog for a missing image answered from another folder.
+// The promises checked on every input: the backup holds the original bytes;
+// every line written is a FILE, TRACK, PREGAP or INDEX line at its own
+// indentation, ending in CR LF; every INDEX time written is one of the
+// input's, or two seconds before an INDEX 01 time of the input.
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "files/file_size.h"
+#include "files/text_file.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/support/run_harness.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+
+namespace {
+
+bool StartsWith(const Text& text, const Text& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// A keyword line of the output: the prefix, then the end or a space.
+bool IsKeywordLine(const Text& line, const Text& prefix) {
+  return StartsWith(line, prefix) && (line.size() == prefix.size() || line[prefix.size()] == u' ');
+}
+
+// MM:SS:FF two seconds earlier, never before 00:00.
+Text TwoSecondsBefore(const Text& time) {
+  if (time.size() != 8) return Text();
+  int32_t seconds =
+      ((time[0] - u'0') * 10 + (time[1] - u'0')) * 60 + (time[3] - u'0') * 10 + (time[4] - u'0');
+  seconds = seconds >= 2 ? seconds - 2 : 0;
+  Text earlier = time;
+  earlier[0] = static_cast<char16_t>(u'0' + seconds / 600);
+  earlier[1] = static_cast<char16_t>(u'0' + seconds / 60 % 10);
+  earlier[3] = static_cast<char16_t>(u'0' + seconds % 60 / 10);
+  earlier[4] = static_cast<char16_t>(u'0' + seconds % 10);
+  return earlier;
+}
+
+// The backup's lines as the reader gives them, trimmed of spaces.
+std::vector<Text> TrimmedLines(const Text& path) {
+  std::vector<Text> lines;
+  const FileHandle file = OpenTextForReading(path);
+  FUZZ_CHECK(file != 0);
+  while (!AtEnd(file)) lines.push_back(TrimSpaces(ReadLine(file)));
+  CloseTextFile(file);
+  // A byte-order mark does not hide the first line's keyword.
+  if (!lines.empty() && !lines[0].empty() && lines[0][0] == 0xFEFF) {
+    lines[0] = TrimSpaces(lines[0].substr(1));
+  }
+  return lines;
+}
+
+void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& input) {
+  const std::set<Text> inputLines(input.begin(), input.end());
+  std::set<Text> index01Times, shiftedTimes;
+  for (const Text& line : input) {
+    if (StringsEqual(FieldAt(line, 1, u" "), u"INDEX") && StringsEqual(FieldAt(line, 2, u" "), u"01")) {
+      index01Times.insert(FieldAt(line, 3, u" "));
+      shiftedTimes.insert(TwoSecondsBefore(FieldAt(line, 3, u" ")));
+    }
+  }
+  size_t written = 0;
+  for (size_t start = 0; start < repaired.size(); ++written) {
+    const size_t end = repaired.find("\r\n", start);
+    FUZZ_CHECK(end != std::string::npos);
+    const std::string bytes = repaired.substr(start, end - start);
+    FUZZ_CHECK(bytes.find_first_of("\r\n") == std::string::npos);
+    const Text line = DecodeUtf8(bytes.data(), bytes.size());
+    FUZZ_CHECK(EncodeUtf8(line) == bytes);
+    start = end + 2;
+
+    if (StartsWith(line, u"FILE \"")) {
+      // A bare name, with type BINARY whatever the input said.
+      const Text name = line.substr(6, line.size() - 6 - 8);
+      FUZZ_CHECK(line.size() >= 14 && line.compare(line.size() - 8, 8, u"\" BINARY") == 0);
+      FUZZ_CHECK(name.find_first_of(u"\"/\\") == Text::npos);
+    } else if (IsKeywordLine(line, u"  TRACK") || IsKeywordLine(line, u"    PREGAP")) {
+      FUZZ_CHECK(inputLines.count(TrimSpaces(line)) == 1);
+    } else if (IsKeywordLine(line, u"    INDEX")) {
+      const Text unindented = line.substr(4);
+      const Text number = FieldAt(unindented, 2, u" ");
+      const Text time = FieldAt(unindented, 3, u" ");
+      const bool copied = inputLines.count(unindented) == 1;
+      const bool rebuilt = StringsEqual(unindented, u"INDEX " + number + u" " + time) &&
+                           ((StringsEqual(number, u"01") && index01Times.count(time) == 1) ||
+                            (StringsEqual(number, u"00") && shiftedTimes.count(time) == 1));
+      FUZZ_CHECK(copied || rebuilt);
+    } else {
+      FUZZ_CHECK(!"a line of a kind the repair never writes");
+    }
+  }
+  FUZZ_CHECK(written <= 2 * input.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const Text folder = FuzzFolder();
+  static const Text sheet = folder + u"Disc.cue";
+  static const Text backup = sheet + u".bak";
+  static bool prepared = false;
+  if (!prepared) {
+    WriteFileBytes(folder + u"Disc.bin", "x");
+    WriteFileBytes(folder + u"Track 02.img", "x");
+    prepared = true;
+  }
+  const std::string original(reinterpret_cast<const char*>(data), size);
+  std::remove(EncodeUtf8(backup).c_str());
+  WriteFileBytes(sheet, original);
+
+  InitTextFiles();
+  ScriptDialogAnswers({u"/elsewhere/Picked.iso", u"", u"Other.bin"});
+  const bool returned = RewriteReturned(sheet);
+  // Only an empty sheet, whose copy is empty too, leaves no backup; that
+  // ends the run before the sheet is touched.
+  FUZZ_CHECK(returned == !original.empty());
+  if (!returned) {
+    FUZZ_CHECK(FileSize(backup) < 1 && ReadFileBytes(sheet) == original);
+    return 0;
+  }
+  FUZZ_CHECK(ReadFileBytes(backup) == original);
+  CheckRepairedSheet(ReadFileBytes(sheet), TrimmedLines(backup));
+  return 0;
+}
