@@ -125,7 +125,7 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   }
   g_object_unref(native);
   FlushEvents();
-  // Windows' name buffer refuses a longer path, and callers rely on the limit.
-  if (result.size() > kDialogNameLimit) return Text();
+  // No 259-unit cap as Windows' name buffer has: a deep Linux path is as
+  // good as any, and the console prompt takes it too.
   return result;
 }
