@@ -1,8 +1,8 @@
 #include "files/wildcard_match.h"
 
-namespace {
+#include "text/string_helpers.h"
 
-char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+namespace {
 
 // Iterative glob with single-star backtracking: linear in practice and
 // never recursive, whatever a cue sheet's folder holds.
@@ -10,7 +10,7 @@ bool Glob(const Text& name, const Text& pattern) {
   size_t n = 0, p = 0;
   size_t starAt = Text::npos, resumeName = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || Fold(pattern[p]) == Fold(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == u'?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == u'*') {

@@ -22,6 +22,12 @@ Text RightOf(const Text& text, int32_t count);
 // Lower case under the platform's mapping; A-Z become a-z everywhere.
 Text ToLower(const Text& text);
 
+// A-Z as a-z, every other code unit as it is: for comparisons that must
+// not depend on the platform or the user's locale.
+inline char16_t AsciiLower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
 // 1 when both texts hold the same code units, else 0. No folding of any kind.
 int32_t StringsEqual(const Text& a, const Text& b);
 

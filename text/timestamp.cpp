@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "text/string_helpers.h"
+
 namespace {
 
 enum class Field { None, Year4, Year2, Month, Day, Hour, Minute, Second };
@@ -14,8 +16,6 @@ struct CalendarFields {
   int64_t minute = 0;
   int64_t second = 0;
 };
-
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
 
 // The token whose name follows the "%" at mask[at], and the name's length.
 // "yyyy" is tried before "yy" so a four-letter year is never read as two.

@@ -5,8 +5,6 @@
 // letters are all that need mapping.
 Text ToLower(const Text& text) {
   Text lower = text;
-  for (char16_t& c : lower) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
+  for (char16_t& c : lower) c = AsciiLower(c);
   return lower;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "files/win32_path.h"
 #include "ui/dialog_modality_win32.h"
 
 namespace {
@@ -16,8 +17,6 @@ constexpr DWORD kNameBufferLength = kDialogNameLimit + 1;
 
 // The name buffer of the last dialog, kept until the next one begins.
 wchar_t* gNameBuffer = nullptr;
-
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 }  // namespace
 
@@ -48,12 +47,12 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   dialog.hwndOwner = DialogOwner();
-  dialog.lpstrFilter = Wide(filterList);
+  dialog.lpstrFilter = WidePath(filterList);
   dialog.nFilterIndex = static_cast<DWORD>(request.filterPosition + 1);
   dialog.lpstrFile = gNameBuffer;
   dialog.nMaxFile = kNameBufferLength;
-  dialog.lpstrInitialDir = request.hasInitialFolder ? Wide(request.initialFolder) : nullptr;
-  dialog.lpstrTitle = Wide(request.title);
+  dialog.lpstrInitialDir = request.hasInitialFolder ? WidePath(request.initialFolder) : nullptr;
+  dialog.lpstrTitle = WidePath(request.title);
   // No OFN_FILEMUSTEXIST, OFN_OVERWRITEPROMPT or default extension: both
   // kinds return the typed name as it stands, in a folder that exists.
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
