@@ -1,6 +1,7 @@
 #include "app/rewrite_cue_sheet.h"
 
 #include "app/end_run.h"
+#include "files/file_copy.h"
 #include "files/file_size.h"
 #include "files/spelling_on_disk.h"
 #include "files/text_file.h"
@@ -97,19 +98,35 @@ bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01) {
 
 void RewriteCueSheet(const Text& sheetPath) {
   const Text backupPath = sheetPath + u".bak";
+  // The sheet is held from before its backup is looked at until it has
+  // been rewritten, so an overlapping run can never copy a half-rewritten
+  // sheet for the original: it finds the sheet held and passes it by.
+  FileHandle sheet = OpenTextForRewriting(sheetPath);
+  if (sheet == kFileHeldElsewhere) return;
   // The first backup is the sheet as the user had it; it is never replaced,
-  // so every later run rebuilds from that same original.
-  if (FileSize(backupPath) < 1) CopyFileTo(sheetPath, backupPath);
-  if (FileSize(backupPath) < 1) EndRun();
+  // so every later run rebuilds from that same original. A sheet that cannot
+  // be held (a link, a file this user may not write) is still backed up
+  // through its path, and then left alone.
+  if (FileSize(backupPath) < 1) {
+    if (sheet != 0) {
+      CopyTextFileTo(sheet, backupPath);
+    } else {
+      CopyFileTo(sheetPath, backupPath);
+    }
+  }
+  if (FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
 
   const Text sheetFolder = FolderOf(sheetPath);
   const FileHandle backup = OpenTextForReading(backupPath);
-  if (backup == 0) return;  // the sheet is left as it is, not emptied
-  const FileHandle sheet = CreateTextFile(sheetPath);
-  if (sheet == 0) {
+  // A sheet that is gone is made again from its backup.
+  if (sheet == 0 && backup != 0 && FileSize(sheetPath) == kNoFile) sheet = CreateTextFile(sheetPath);
+  if (backup == 0 || sheet == 0) {
     CloseTextFile(backup);
+    CloseTextFile(sheet);  // never begun: left as it was
     return;
   }
+  BeginRewrite(sheet);
+  ForgetSpellingsOnDisk();
 
   TrackState track;
   bool firstLine = true;

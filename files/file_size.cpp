@@ -8,8 +8,3 @@ int64_t FileSize(const Text& path) {
   while (end > 1 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) --end;
   return PlatformFileSize(path.substr(0, end));
 }
-
-int32_t CopyFileTo(const Text& source, const Text& destination) {
-  if (source.empty() || destination.empty()) return 0;
-  return PlatformCopyFile(source, destination);
-}

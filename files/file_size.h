@@ -15,10 +15,5 @@ constexpr int64_t kFolder = -2;
 // never wildcards here.
 int64_t FileSize(const Text& path);
 
-// Copies the whole source over the destination, replacing it. Nonzero on
-// success. A copy that fails part-way leaves no partial destination.
-int32_t CopyFileTo(const Text& source, const Text& destination);
-
-// The platform's answers behind the two, for a non-empty path.
+// The platform's answer behind it, for a non-empty path.
 int64_t PlatformFileSize(const Text& path);
-int32_t PlatformCopyFile(const Text& source, const Text& destination);

@@ -36,7 +36,3 @@ int64_t PlatformFileSize(const Text& path) {
   }
   return DriveRootSize(path);
 }
-
-int32_t PlatformCopyFile(const Text& source, const Text& destination) {
-  return CopyFileW(WidePath(source), WidePath(destination), FALSE) ? 1 : 0;
-}

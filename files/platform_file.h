@@ -4,26 +4,38 @@
 
 #include "text/text.h"
 
-// The thin layer between the text-file service and the platform's files.
-// Every open is exclusive: no other opener gets the file while it is held.
-// Only regular files are ever opened.
+// The thin layer between the file services and the platform's files.
+// Every open for reading or rewriting is exclusive: no other opener gets
+// the file while it is held. Only regular files are ever opened.
 using PlatformFile = intptr_t;
 constexpr PlatformFile kNoPlatformFile = -1;
+// What an open for rewriting gives when another opener holds the file.
+constexpr PlatformFile kPlatformFileHeld = -2;
 
 // An existing file, for reading.
 PlatformFile OpenPlatformFileForReading(const Text& path);
 
-// A new or emptied file, for writing (and reading). An existing file is
-// emptied only once it is held exclusively.
-PlatformFile CreatePlatformFile(const Text& path);
+// An existing file, for copying from: shared with other readers, refused
+// while anyone holds it exclusively. Symbolic links are followed.
+PlatformFile OpenPlatformFileForCopying(const Text& path);
+
+// A file to be rewritten in place, for writing (and reading where
+// allowed): never emptied here, never reached through a symbolic link,
+// dangling or not. A missing file is created only when createMissing is
+// set. kPlatformFileHeld when another opener holds it.
+PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing);
 
 // The bytes actually read: fewer than asked at the end, 0 on any error.
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count);
 
-// Write errors are not reported: the caller carries on regardless.
-void WritePlatformFile(PlatformFile file, const void* bytes, int32_t count);
+// False when the platform took fewer bytes than given (a full disk, a
+// size limit); the position then stands after those it took.
+bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count);
 
 // Moves the file position by distance bytes from where it stands.
 void MovePlatformFilePosition(PlatformFile file, int32_t distance);
+
+// Ends the file at its current position: whatever lay beyond is cut off.
+void CutPlatformFileHere(PlatformFile file);
 
 void ClosePlatformFile(PlatformFile file);

@@ -1,48 +1,60 @@
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "files/platform_file.h"
+#include "files/posix_lock.h"
 #include "files/posix_path.h"
 
 namespace {
 
 // Opens without blocking (a FIFO would wait for a writer), refuses anything
-// but a regular file, and takes the exclusive lock that stands in for
-// Windows' share mode 0. O_NONBLOCK stays set: reads and writes of a regular
-// file ignore it, and clearing it would cost two more calls per open.
-int OpenExclusive(const Text& path, int flags) {
+// but a regular file, and takes the lock (LOCK_EX stands in for Windows'
+// share mode 0). O_NONBLOCK stays set: reads and writes of a regular file
+// ignore it, and clearing it would cost two more calls per open. The
+// result is a descriptor, kNoPlatformFile, or kPlatformFileHeld.
+PlatformFile OpenLocked(const Text& path, int flags, int lock) {
   const int fd = open(PosixPath(path).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
+  if (fd < 0) return kNoPlatformFile;
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    return -1;
+    errno = EISDIR;  // not a file this layer opens, whatever close left here
+    return kNoPlatformFile;
+  }
+  if (HeldElsewhere(fd, lock)) {
+    close(fd);
+    return kPlatformFileHeld;
   }
   return fd;
+}
+
+PlatformFile RefuseHeld(PlatformFile file) {
+  return file == kPlatformFileHeld ? kNoPlatformFile : file;
 }
 
 }  // namespace
 
 PlatformFile OpenPlatformFileForReading(const Text& path) {
-  const int fd = OpenExclusive(path, O_RDONLY);
-  return fd < 0 ? kNoPlatformFile : fd;
+  return RefuseHeld(OpenLocked(path, O_RDONLY, LOCK_EX));
 }
 
-PlatformFile CreatePlatformFile(const Text& path) {
-  // No O_TRUNC: a file that another opener holds must never be emptied, so
-  // truncation waits until the lock is ours.
-  int fd = OpenExclusive(path, O_RDWR | O_CREAT);
-  if (fd < 0) fd = OpenExclusive(path, O_WRONLY);
-  if (fd < 0) return kNoPlatformFile;
-  if (ftruncate(fd, 0) != 0) {
-    close(fd);
-    return kNoPlatformFile;
+PlatformFile OpenPlatformFileForCopying(const Text& path) {
+  return RefuseHeld(OpenLocked(path, O_RDONLY, LOCK_SH));
+}
+
+PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
+  // O_NOFOLLOW: a sheet that is a link to some other file, or a dangling
+  // link, must never have that file written or created.
+  const int create = createMissing ? O_CREAT : 0;
+  PlatformFile file = OpenLocked(path, O_RDWR | O_NOFOLLOW | create, LOCK_EX);
+  // A file this user may write but not read can still be rewritten.
+  if (file == kNoPlatformFile && errno == EACCES) {
+    file = OpenLocked(path, O_WRONLY | O_NOFOLLOW, LOCK_EX);
   }
-  return fd;
+  return file;
 }
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
@@ -58,19 +70,25 @@ int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   return total;
 }
 
-void WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
+bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
   int32_t total = 0;
   while (total < count) {
     const ssize_t put = write(static_cast<int>(file), static_cast<const char*>(bytes) + total,
                               static_cast<size_t>(count - total));
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return;
+    if (put <= 0) return false;
     total += static_cast<int32_t>(put);
   }
+  return true;
 }
 
 void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
   lseek(static_cast<int>(file), distance, SEEK_CUR);
+}
+
+void CutPlatformFileHere(PlatformFile file) {
+  const off_t end = lseek(static_cast<int>(file), 0, SEEK_CUR);
+  if (end < 0 || ftruncate(static_cast<int>(file), end) != 0) return;  // nothing more to try
 }
 
 void ClosePlatformFile(PlatformFile file) { close(static_cast<int>(file)); }

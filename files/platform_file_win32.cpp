@@ -12,6 +12,23 @@ PlatformFile FromHandle(HANDLE handle) {
 
 HANDLE ToHandle(PlatformFile file) { return reinterpret_cast<HANDLE>(file); }
 
+// Opens the link itself, not what it points to, and refuses it: a sheet
+// must never be written through a symbolic link or junction.
+PlatformFile OpenNotThroughLinks(const Text& path, DWORD access, DWORD disposition) {
+  const HANDLE handle = CreateFileW(WidePath(path), access, 0, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? kPlatformFileHeld : kNoPlatformFile;
+  }
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(handle, &information) ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+    CloseHandle(handle);
+    return kNoPlatformFile;
+  }
+  return FromHandle(handle);
+}
+
 }  // namespace
 
 PlatformFile OpenPlatformFileForReading(const Text& path) {
@@ -19,14 +36,17 @@ PlatformFile OpenPlatformFileForReading(const Text& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-PlatformFile CreatePlatformFile(const Text& path) {
-  PlatformFile file = FromHandle(CreateFileW(WidePath(path), GENERIC_READ | GENERIC_WRITE, 0,
-                                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file != kNoPlatformFile) return file;
-  // A file we may write but not read (or whose attributes refuse a
-  // re-creation) can still be emptied in place.
-  return FromHandle(
-      CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+PlatformFile OpenPlatformFileForCopying(const Text& path) {
+  return FromHandle(CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
+  const DWORD disposition = createMissing ? OPEN_ALWAYS : OPEN_EXISTING;
+  const PlatformFile file = OpenNotThroughLinks(path, GENERIC_READ | GENERIC_WRITE, disposition);
+  if (file != kNoPlatformFile || GetLastError() != ERROR_ACCESS_DENIED) return file;
+  // A file this user may write but not read can still be rewritten.
+  return OpenNotThroughLinks(path, GENERIC_WRITE, OPEN_EXISTING);
 }
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
@@ -35,13 +55,16 @@ int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   return static_cast<int32_t>(got);
 }
 
-void WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
+bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
   DWORD put = 0;
-  WriteFile(ToHandle(file), bytes, static_cast<DWORD>(count), &put, nullptr);
+  return WriteFile(ToHandle(file), bytes, static_cast<DWORD>(count), &put, nullptr) &&
+         put == static_cast<DWORD>(count);
 }
 
 void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
   SetFilePointer(ToHandle(file), distance, nullptr, FILE_CURRENT);
 }
+
+void CutPlatformFileHere(PlatformFile file) { SetEndOfFile(ToHandle(file)); }
 
 void ClosePlatformFile(PlatformFile file) { CloseHandle(ToHandle(file)); }

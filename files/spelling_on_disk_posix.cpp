@@ -1,23 +1,45 @@
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "files/file_size.h"
 #include "files/posix_path.h"
 #include "files/spelling_on_disk.h"
+#include "text/string_helpers.h"
 
 namespace {
 
-bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
+// One folder's entries as (name with ASCII letters folded, name on disk),
+// sorted, so that a sheet whose FILE lines miss lists its folder once
+// rather than once per line and suffix.
+struct FolderSpellings {
+  bool listed = false;
+  Text folder;
+  std::vector<std::pair<std::string, std::string>> names;
+};
+
+FolderSpellings gSpellings;
+
+std::string FoldedAscii(std::string name) {
+  for (char& c : name) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+void ListSpellings(const Text& folder) {
+  ForgetSpellingsOnDisk();
+  gSpellings.listed = true;
+  gSpellings.folder = folder;
+  DIR* listing = opendir(folder.empty() ? "." : PosixPath(folder).c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing)) {
+    gSpellings.names.emplace_back(FoldedAscii(entry->d_name), entry->d_name);
   }
-  return true;
+  closedir(listing);
+  std::sort(gSpellings.names.begin(), gSpellings.names.end());
 }
 
 }  // namespace
@@ -26,16 +48,15 @@ Text SpellingOnDisk(const Text& folder, const Text& name) {
   if (FileSize(folder + name) >= 1) return name;
   // "GAME.BIN" in a sheet means "game.bin" on the disk it was made on; a
   // case-sensitive file system needs the spelling that is really there.
-  const std::string wanted = PosixPath(name);
-  DIR* listing = opendir(folder.empty() ? "." : PosixPath(folder).c_str());
-  if (listing == nullptr) return Text();
-  std::string best;
-  while (const dirent* entry = readdir(listing)) {
-    if (!EqualIgnoringAsciiCase(wanted, entry->d_name)) continue;
-    if (!best.empty() && best.compare(entry->d_name) <= 0) continue;
-    const Text candidate = DecodeUtf8(entry->d_name, std::strlen(entry->d_name));
-    if (FileSize(folder + candidate) >= 1) best = entry->d_name;
+  if (!gSpellings.listed || gSpellings.folder != folder) ListSpellings(folder);
+  const std::string wanted = FoldedAscii(PosixPath(name));
+  auto match = std::lower_bound(gSpellings.names.begin(), gSpellings.names.end(),
+                                std::make_pair(wanted, std::string()));
+  for (; match != gSpellings.names.end() && match->first == wanted; ++match) {
+    const Text candidate = DecodeUtf8(match->second.data(), match->second.size());
+    if (FileSize(folder + candidate) >= 1) return candidate;
   }
-  closedir(listing);
-  return DecodeUtf8(best.data(), best.size());
+  return Text();
 }
+
+void ForgetSpellingsOnDisk() { gSpellings = FolderSpellings(); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_copy.h"
 #include "files/line_codec.h"
 #include "files/platform_file.h"
 #include "text/utf8.h"
@@ -22,6 +23,8 @@ struct TextFile {
   int32_t filled = 0;  // bytes the last refill placed in the buffer
   FileState state = FileState::Reading;
   int32_t readOnly = 0;  // writes to a file opened for reading do nothing
+  bool rewriting = false;  // closing cuts the file where its output ends
+  bool writeFailed = false;  // once the platform refused bytes, no more are written
 };
 
 struct OpenTextFile {
@@ -57,10 +60,18 @@ FileHandle Add(PlatformFile platformFile, int32_t readOnly) {
   return gLastHandle;
 }
 
+// Writing stops at the first refusal, so that a file cut short by a full
+// disk ends on a whole prefix of its output rather than on a later piece
+// that happened to fit.
+void Write(TextFile& file, const void* bytes, int32_t count) {
+  if (file.writeFailed) return;
+  file.writeFailed = !WritePlatformFile(file.platformFile, bytes, count);
+}
+
 void Flush(TextFile& file) {
   if (file.state != FileState::Writing || file.buffer == nullptr) return;
   const int32_t used = file.bufferSize - file.pending;
-  if (used > 0) WritePlatformFile(file.platformFile, file.buffer, used);
+  if (used > 0) Write(file, file.buffer, used);
   file.pending = file.bufferSize;
 }
 
@@ -111,7 +122,7 @@ void PutBytes(TextFile& file, const unsigned char* bytes, int32_t count) {
     file.pending = file.bufferSize;
   }
   if (file.buffer == nullptr) {
-    WritePlatformFile(file.platformFile, bytes, count);
+    Write(file, bytes, count);
     return;
   }
   if (file.pending > count) {
@@ -121,7 +132,7 @@ void PutBytes(TextFile& file, const unsigned char* bytes, int32_t count) {
   }
   Flush(file);
   if (count >= file.bufferSize) {
-    WritePlatformFile(file.platformFile, bytes, count);
+    Write(file, bytes, count);
   } else {
     std::memcpy(file.buffer, bytes, static_cast<size_t>(count));
     file.pending -= count;
@@ -186,10 +197,30 @@ FileHandle OpenTextForReading(const Text& path) {
   return Add(platformFile, 1);
 }
 
-FileHandle CreateTextFile(const Text& path) {
-  const PlatformFile platformFile = CreatePlatformFile(path);
+FileHandle OpenTextForRewriting(const Text& path) {
+  const PlatformFile platformFile = OpenPlatformFileForRewriting(path, false);
+  if (platformFile == kPlatformFileHeld) return kFileHeldElsewhere;
   if (platformFile == kNoPlatformFile) return 0;
   return Add(platformFile, 0);
+}
+
+void BeginRewrite(FileHandle handle) {
+  TextFile* file = Find(handle);
+  if (file != nullptr && !file->readOnly) file->rewriting = true;
+}
+
+FileHandle CreateTextFile(const Text& path) {
+  const PlatformFile platformFile = OpenPlatformFileForRewriting(path, true);
+  if (platformFile == kNoPlatformFile || platformFile == kPlatformFileHeld) return 0;
+  const FileHandle handle = Add(platformFile, 0);
+  BeginRewrite(handle);
+  return handle;
+}
+
+int32_t CopyTextFileTo(FileHandle handle, const Text& destination) {
+  const TextFile* file = Find(handle);
+  if (file == nullptr || destination.empty()) return 0;
+  return CopyOpenFileTo(file->platformFile, destination);
 }
 
 bool AtEnd(FileHandle handle) {
@@ -239,6 +270,7 @@ void CloseTextFile(FileHandle handle) {
   for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
     if (it->handle != handle) continue;
     Flush(it->file);
+    if (it->file.rewriting) CutPlatformFileHere(it->file.platformFile);
     std::free(it->file.buffer);
     ClosePlatformFile(it->file.platformFile);
     gTextFiles.erase(it);

@@ -16,9 +16,28 @@ void InitTextFiles();
 // Opens an existing file for reading lines, exclusively. 0 on failure.
 FileHandle OpenTextForReading(const Text& path);
 
-// Creates a file, or empties an existing one, for writing lines,
-// exclusively. Nothing is written yet: no byte-order mark. 0 on failure.
+// What OpenTextForRewriting gives when another opener holds the file.
+constexpr FileHandle kFileHeldElsewhere = -1;
+
+// Opens an existing file to be rewritten in place: exclusively, never
+// through a symbolic link, and without emptying it. Until BeginRewrite the
+// file is only held, and closing it leaves it as it was. 0 when it cannot
+// be opened, kFileHeldElsewhere when another opener holds it.
+FileHandle OpenTextForRewriting(const Text& path);
+
+// From here on the file's content is what is written to it, from its
+// start: closing the file cuts it where the output ends.
+void BeginRewrite(FileHandle file);
+
+// Opens a file to be rewritten, creating it when it is missing, and
+// begins its rewrite: what is written replaces its content when it is
+// closed. Never through a symbolic link; no byte-order mark is written.
+// 0 on failure, also when another opener holds it.
 FileHandle CreateTextFile(const Text& path);
+
+// Copies the whole content of an open file to destination, as CopyFileTo
+// does: the copy appears whole or not at all. Nonzero on success.
+int32_t CopyTextFileTo(FileHandle file, const Text& destination);
 
 // True once no further byte can be read. False for a handle naming no file.
 bool AtEnd(FileHandle file);
@@ -27,10 +46,13 @@ bool AtEnd(FileHandle file);
 // LF, CR, CR LF or NUL; a read error reads as the end of the file.
 Text ReadLine(FileHandle file);
 
-// Writes the text as UTF-8 followed by CR LF. Write errors are ignored.
+// Writes the text as UTF-8 followed by CR LF. Write errors are not
+// reported; after the first one (a full disk, a size limit) nothing more
+// is written to the file, so it ends on what fitted.
 void WriteLine(FileHandle file, const Text& text);
 
-// Writes pending output, closes the file and forgets the handle.
+// Writes pending output, cuts a file being rewritten where its output
+// ends, closes the file and forgets the handle.
 void CloseTextFile(FileHandle file);
 
 // Closes every file still open, so buffered output reaches the disk on any

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include <sys/stat.h>
 
+#include "files/file_copy.h"
 #include "files/file_size.h"
 #include "files/folder_listing.h"
 #include "files/text_file.h"
@@ -59,22 +61,33 @@ TEST(FileSize, SizesPast32Bits) {
   EXPECT_EQ(FileSize(path), 5368709120LL);
 }
 
-TEST(CopyFileTo, CopiesReplacesAndRefuses) {
+TEST(CopyFileTo, CopiesWholeAndNeverReplacesContent) {
   TempFolder folder;
-  WriteBytes(folder / u"a.cue", std::string("FILE\0\xFF\r\n", 8));
-  WriteBytes(folder / u"b.cue", "old and longer content");
-  EXPECT_NE(CopyFileTo(folder / u"a.cue", folder / u"b.cue"), 0);
-  EXPECT_EQ(ReadBytes(folder / u"b.cue"), std::string("FILE\0\xFF\r\n", 8));
+  const std::string bytes("FILE\0\xFF\r\n", 8);
+  WriteBytes(folder / u"a.cue", bytes);
   EXPECT_NE(CopyFileTo(folder / u"a.cue", folder / u"new.cue"), 0);
-  EXPECT_EQ(ReadBytes(folder / u"new.cue"), std::string("FILE\0\xFF\r\n", 8));
-
-  EXPECT_EQ(CopyFileTo(folder / u"missing.cue", folder / u"c.cue"), 0);
-  EXPECT_FALSE(Exists(folder / u"c.cue"));
-  EXPECT_EQ(CopyFileTo(u"", folder / u"c.cue"), 0);
-  EXPECT_EQ(CopyFileTo(folder / u"a.cue", u""), 0);
+  EXPECT_EQ(ReadBytes(folder / u"new.cue"), bytes);
+  // Only an empty file gives way; one with content, or a folder, does not.
+  WriteBytes(folder / u"empty.cue", "");
+  EXPECT_NE(CopyFileTo(folder / u"a.cue", folder / u"empty.cue"), 0);
+  EXPECT_EQ(ReadBytes(folder / u"empty.cue"), bytes);
+  WriteBytes(folder / u"b.cue", "old and longer content");
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", folder / u"b.cue"), 0);
+  EXPECT_EQ(ReadBytes(folder / u"b.cue"), "old and longer content");
   MakeFolder(folder / u"dir.bak");
   EXPECT_EQ(CopyFileTo(folder / u"a.cue", folder / u"dir.bak"), 0);
   EXPECT_EQ(FileSize(folder / u"dir.bak"), kFolder);
+
+  EXPECT_EQ(CopyFileTo(folder / u"missing.cue", folder / u"c.cue"), 0);
+  EXPECT_EQ(CopyFileTo(u"", folder / u"c.cue"), 0);
+  EXPECT_EQ(CopyFileTo(folder / u"a.cue", u""), 0);
+  // Nothing is left behind by any of them: no partial or temporary copy.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.root)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.cue", "b.cue", "dir.bak", "empty.cue", "new.cue"}));
 }
 
 TEST(CopyFileTo, RefusesADestinationHeldOpen) {

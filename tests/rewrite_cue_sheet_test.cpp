@@ -317,16 +317,57 @@ TEST(RewriteCueSheet, LetterCaseOfImageNames) {
             CrLf({"FILE \"\" BINARY"}));
 }
 
-TEST(RewriteCueSheet, ALinkedSheetKeepsItsContentInTheBackup) {
-  if (kFolderSeparator != u'/') GTEST_SKIP() << "symbolic links need privileges on Windows";
-  TempFolder folder;
+// A sheet or backup that is a symbolic link never has anything written or
+// created through it; a backup that links to a file with content is still
+// read. Nothing outside the sheet's folder changes.
+TEST(RewriteCueSheet, NeverWritesThroughALink) {
+  struct Case {
+    const char* what;
+    const char* sheetLink;   // where Racer.cue points, or nullptr for a plain sheet
+    const char* backupLink;  // where Racer.cue.bak points, or nullptr for none
+    bool returns;            // false: the run ends for want of a backup
+    std::string sheetAfter;  // what reading the sheet gives afterwards
+  };
   const std::string original = CrLf({kFile, "TRACK 01 MODE1/2352"});
-  WriteBytes(folder / u"Racer.bin", "x");
-  WriteBytes(folder / u"real.txt", original);
-  std::filesystem::create_symlink(Fs(folder / u"real.txt"), Fs(folder / u"Racer.cue"));
-  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
-  EXPECT_EQ(ReadBytes(folder / u"Racer.cue.bak"), original);
-  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({kFile, "  TRACK 01 MODE1/2352"}));
+  const std::string outside = CrLf({kFile, "TRACK 07 MODE1/2352"});
+  const Case cases[] = {
+      {"dangling backup", nullptr, "../outside/none.cue", false, original},
+      {"backup linked to an empty file", nullptr, "../outside/empty.cue", false, original},
+      {"backup linked to a file with content", nullptr, "../outside/full.cue", true,
+       CrLf({kFile, "  TRACK 07 MODE1/2352"})},
+      {"sheet linked outside", "../outside/full.cue", nullptr, true, outside},
+      {"sheet linked to another sheet", "Other.cue", nullptr, true, original},
+      {"dangling sheet", "../outside/none.cue", "../outside/full.cue", true, "<missing>"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    TempFolder root;
+    const Text folder = root.Folder(u"discs");
+    root.Folder(u"outside");
+    WriteBytes(root / u"outside/full.cue", outside);
+    WriteBytes(root / u"outside/empty.cue", "");
+    WriteBytes(folder + u"Racer.bin", "x");
+    WriteBytes(folder + u"Other.cue", original);
+    const Text sheet = folder + u"Racer.cue";
+    std::error_code error;
+    if (test.sheetLink) {
+      std::filesystem::create_symlink(test.sheetLink, Fs(sheet), error);
+    } else {
+      WriteBytes(sheet, original);
+    }
+    if (test.backupLink && !error) {
+      std::filesystem::create_symlink(test.backupLink, Fs(sheet + u".bak"), error);
+    }
+    if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+
+    EXPECT_EQ(RewriteReturned(sheet), test.returns);
+    EXPECT_EQ(ReadBytes(root / u"outside/full.cue"), outside);
+    EXPECT_EQ(ReadBytes(root / u"outside/empty.cue"), "");
+    EXPECT_FALSE(Exists(root / u"outside/none.cue"));
+    EXPECT_EQ(ReadBytes(folder + u"Other.cue"), original);
+    EXPECT_EQ(std::filesystem::is_symlink(Fs(sheet)), test.sheetLink != nullptr);
+    EXPECT_EQ(ReadBytes(sheet), test.sheetAfter);
+  }
 }
 
 // Many generated sheets, each checked for the promises a repair keeps:

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+#include "files/platform_file.h"
+#include "text/text.h"
+
+// Copies the whole content of source to destination, which appears whole
+// or not at all: the copy is written under a temporary name in the
+// destination's folder (or under none, where the platform allows) and
+// takes the destination's name only once it is complete. Nothing but a
+// plain empty file is ever replaced: a destination of 1 byte or more, a
+// symbolic link (dangling or not), a folder or a device make the copy
+// fail. The source is read through links. Nonzero on success.
+int32_t CopyFileTo(const Text& source, const Text& destination);
+
+// The same from a file held open, read from its start; its position is
+// left where it was.
+int32_t CopyOpenFileTo(PlatformFile source, const Text& destination);

@@ -1,0 +1,65 @@
+#include <windows.h>
+
+#include <string>
+
+#include "files/file_copy.h"
+#include "files/win32_path.h"
+
+namespace {
+
+// All of from, from its start, onto to; from's position is put back.
+bool CopyContent(HANDLE from, HANDLE to) {
+  LARGE_INTEGER was = {}, start = {};
+  if (!SetFilePointerEx(from, start, &was, FILE_CURRENT) ||
+      !SetFilePointerEx(from, start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  char block[64 * 1024];
+  bool copied = true;
+  while (copied) {
+    DWORD got = 0, put = 0;
+    if (!ReadFile(from, block, sizeof block, &got, nullptr)) copied = false;
+    if (got == 0) break;
+    copied = copied && WriteFile(to, block, got, &put, nullptr) && put == got;
+  }
+  SetFilePointerEx(from, was, nullptr, FILE_BEGIN);
+  return copied;
+}
+
+// Only a plain empty file may give way to a copy: it holds nothing to keep.
+bool IsEmptyPlainFile(const Text& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExW(WidePath(path), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+         data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+// A name beside the destination that this process has not used, which
+// never ends in ".cue", so that no sweep takes a stray one for a sheet.
+Text CopyNameFor(const Text& destination) {
+  static unsigned copies = 0;
+  const std::string tag = "." + std::to_string(GetCurrentProcessId()) + "-" +
+                          std::to_string(++copies) + ".part";
+  return destination + Text(tag.begin(), tag.end());
+}
+
+}  // namespace
+
+int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
+  const Text copy = CopyNameFor(destination);
+  // CREATE_NEW: made by this call alone, never an existing file or link.
+  const HANDLE to = CreateFileW(WidePath(copy), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (to == INVALID_HANDLE_VALUE) return 0;
+  bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to);
+  copied = CloseHandle(to) && copied;
+  if (copied && MoveFileExW(WidePath(copy), WidePath(destination), 0)) return 1;
+  const DWORD error = GetLastError();
+  if (copied && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) &&
+      IsEmptyPlainFile(destination) &&
+      MoveFileExW(WidePath(copy), WidePath(destination), MOVEFILE_REPLACE_EXISTING)) {
+    return 1;
+  }
+  DeleteFileW(WidePath(copy));
+  return 0;
+}
