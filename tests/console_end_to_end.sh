@@ -78,6 +78,29 @@ mkdir -p "$work/here"
 (cd "$work/here" && printf 'Here.iso\n' | "$brindlet" > /dev/null) || fail "relative name run failed"
 [ -f "$work/here/Here.cue" ] || fail "a relative name was not taken in the current folder"
 
+# A file-size limit is a write error, not the end of the program: the run
+# exits 0, and the backup is whole or absent. A limit of 4 KiB leaves no
+# room for the backup of this 7 KiB sheet, one of 10 KiB none for its repair.
+for limit in 4 10; do
+  mkdir -p "$work/limit$limit"
+  sheet=$work/limit$limit/Long.cue
+  printf 'x' > "$work/limit$limit/Long.bin"
+  { printf 'FILE "Long.bin" BINARY\n'
+    for track in $(seq 10 209); do printf 'TRACK %d AUDIO\nINDEX 01 0%d:30:12\n' "$track" $((track % 10)); done
+  } > "$sheet.original"
+  cp "$sheet.original" "$sheet"
+  (ulimit -f "$limit" && printf '%s\n' "$sheet" | "$brindlet" > /dev/null 2>&1)
+  code=$?
+  [ "$code" -eq 0 ] || fail "exit code $code under a $limit KiB file-size limit"
+  if [ -e "$sheet.bak" ]; then
+    cmp -s "$sheet.bak" "$sheet.original" || fail "a partial backup under a $limit KiB limit"
+  else
+    cmp -s "$sheet" "$sheet.original" || fail "the sheet changed without a backup under a $limit KiB limit"
+  fi
+  [ "$(ls "$work/limit$limit" | wc -l)" -le 4 ] || fail "files left behind under a $limit KiB limit: $(ls "$work/limit$limit")"
+done
+[ -e "$work/limit10/Long.cue.bak" ] || fail "a backup that fits was not made"
+
 if [ "$failures" -eq 0 ]; then
   echo "console end-to-end: all journeys passed"
 fi

@@ -12,12 +12,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
 
 #include "app/rewrite_cue_sheet.h"
+#include "files/file_copy.h"
 #include "files/folder_listing.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
@@ -276,5 +279,106 @@ TEST(FaultInjection, SheetsReplacedByFoldersDuringASweep) {
     EXPECT_EQ(result, 0);
     EXPECT_GT(SheetsThat(originals, IsFolder), 0u);
     ExpectOriginalsSurvive(originals);
+  }
+}
+
+// Two and three sweeps over the same library at once, started together,
+// round after round: every sheet carries a line of its own, so a backup
+// taken of another run's repair instead of the original would show.
+TEST(FaultInjection, OverlappingSweepsKeepEveryOriginal) {
+  for (const int runs : {2, 3}) {
+    for (int round = 0; round < 100; ++round) {
+      SCOPED_TRACE(testing::Message() << runs << " runs, round " << round);
+      // In memory where there is a file system there, since a round on a
+      // disk that discards freed blocks costs ten times as much.
+      TempFolder folder(std::filesystem::is_directory("/dev/shm")
+                            ? std::filesystem::path("/dev/shm")
+                            : std::filesystem::temp_directory_path());
+      const Text library = folder.Folder(u"library");
+      Originals originals;
+      for (int f = 0; f < 20; ++f) {
+        const Text games = library + u"g" + T(std::to_string(f)) + kFolderSeparator;
+        MakeFolder(games);
+        WriteBytes(games + u"x.bin", "x");
+        for (int s = 0; s < 10; ++s) {
+          const Text sheet = games + u"s" + T(std::to_string(s)) + u".cue";
+          originals[sheet] = "REM sheet " + std::to_string(f * 10 + s) + "\r\n" +
+                             "FILE \"x.bin\" BINARY\r\nTRACK 01 MODE1/2352\r\n";
+          WriteBytes(sheet, originals[sheet]);
+        }
+      }
+      int start[2];
+      ASSERT_EQ(pipe(start), 0);
+      std::vector<pid_t> children;
+      for (int run = 0; run < runs; ++run) {
+        const pid_t child = fork();
+        if (child == 0) {
+          close(start[1]);
+          char go;
+          if (read(start[0], &go, 1) < 0) _exit(3);  // every run waits for the same moment
+          _exit(SweepInChild(library, Cancel));
+        }
+        children.push_back(child);
+      }
+      close(start[0]);
+      close(start[1]);
+      for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      }
+      for (const auto& [sheet, original] : originals) {
+        ASSERT_EQ(ReadBytes(sheet + u".bak"), original) << Fs(sheet);
+        ASSERT_EQ(ReadBytes(sheet), "FILE \"x.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n");
+      }
+    }
+  }
+}
+
+// A run killed at any instant of the backup copy or the rewrite of a large
+// sheet leaves a backup that is whole or absent, and nothing else beside
+// the sheet; the next run then rebuilds the sheet as an uninterrupted run
+// would have.
+TEST(FaultInjection, RunsKilledAtAnyInstant) {
+  TempFolder folder;
+  const Text sheet = folder / u"Big.cue";
+  const std::string original = GrowingSheet(100000, "Big.bin");
+  WriteBytes(folder / u"Big.bin", "x");
+  const auto rewrite = [&] { return RewriteReturned(sheet) ? 0 : 1; };
+
+  WriteBytes(sheet, original);
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(InChild(rewrite), 0);
+  const auto uninterrupted = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now() - started).count();
+  const std::string repaired = ReadBytes(sheet);
+  // The copy is over in a moment, the rewrite takes far longer: every other
+  // kill falls within the first moments, where the copy is.
+  const auto copyStarted = std::chrono::steady_clock::now();
+  ASSERT_NE(CopyFileTo(sheet + u".bak", folder / u"copy"), 0);
+  const auto copying = std::chrono::duration_cast<std::chrono::microseconds>(
+                           std::chrono::steady_clock::now() - copyStarted).count();
+  std::filesystem::remove(Fs(folder / u"copy"));
+
+  std::mt19937 random(20261208);
+  for (int kill = 0; kill < 50; ++kill) {
+    SCOPED_TRACE(kill);
+    std::filesystem::remove(Fs(sheet + u".bak"));
+    WriteBytes(sheet, original);
+    const pid_t child = fork();
+    if (child == 0) _exit(rewrite());
+    const auto window = kill % 2 == 0 ? 4 * copying + 500 : uninterrupted;
+    usleep(static_cast<useconds_t>(random() % (window + 1)));
+    ::kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+
+    const std::string backup = ReadBytes(sheet + u".bak");
+    EXPECT_TRUE(backup == original || !Exists(sheet + u".bak")) << backup.size();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root),
+                            std::filesystem::directory_iterator()),
+              Exists(sheet + u".bak") ? 3 : 2);
+    ASSERT_EQ(InChild(rewrite), 0);
+    EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+    EXPECT_EQ(ReadBytes(sheet), repaired);
   }
 }

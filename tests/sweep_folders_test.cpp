@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/end_run.h"
 #include "app/run_state.h"
 #include "app/sweep_folders.h"
 #include "files/text_file.h"
@@ -89,8 +90,47 @@ TEST(SweepSubfolders, ASheetWithoutBackupEndsTheWholeRun) {
     untouched += Untouched(sheet);
   }
   EXPECT_GE(untouched, 2);
-  // The run's end finished both listings.
-  EXPECT_EQ(NextEntry(gRun.listing), 0);
+}
+
+TEST(SweepSubfolders, TheRunsEndFinishesTheListingsItInterrupts) {
+  TempFolder folder;
+  const Text games = folder.Folder(u"top/games");
+  WriteBytes(folder.Folder(u"top/games/A") + u"ask.cue", "FILE \"lost.bin\" BINARY\r\n");
+  // The run ends while the sheet in A asks for its image, the sweep's
+  // listing standing on A.
+  ListingHandle sweeping = 0;
+  Text entryThen;
+  ScriptDialogAction([&](const FileDialogRequest&) -> Text {
+    sweeping = gRun.listing;
+    entryThen = EntryName(sweeping);
+    EndRun();
+  });
+  try {
+    SweepSubfolders(games);
+  } catch (const RunEnded&) {
+  }
+  EXPECT_EQ(entryThen, u"A");
+  EXPECT_EQ(EntryName(sweeping), u"");
+}
+
+TEST(SweepSubfolders, ASheetHeldByAnotherRunIsPassedBy) {
+  TempFolder folder;
+  const Text games = folder.Folder(u"games");
+  const Text a = folder.Folder(u"games/A");
+  AddSheet(a, u"held.cue");
+  AddSheet(a, u"free.cue");
+  // Held as an overlapping run holds the sheet it repairs: this run may
+  // neither back it up nor rewrite it, and goes on with the others.
+  const FileHandle held = OpenTextForRewriting(a + u"held.cue");
+  ASSERT_GT(held, 0);
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Untouched(a + u"held.cue"));
+  EXPECT_TRUE(Repaired(a + u"free.cue"));
+  CloseTextFile(held);
+  EXPECT_TRUE(Untouched(a + u"held.cue"));
+
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Repaired(a + u"held.cue"));
 }
 
 TEST(SweepSubfolders, AFolderNamedLikeASheetEndsTheRun) {

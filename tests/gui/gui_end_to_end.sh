@@ -36,16 +36,20 @@ shot() { import -window root "$shots/$journey-$1.png" 2> /dev/null; }
 start() {
   rm -f "$work/code"
   mkdir -p "$work/start"
-  (cd "$work/start" && timeout 60 "${runner[@]}" "$program" > "$work/out.txt" 2>&1
+  (cd "$work/start" && timeout $((2 * patience)) "${runner[@]}" "$program" > "$work/out.txt" 2>&1
    echo $? > "$work/code") &
   program_job=$!
 }
 
+# Every wait is bounded, but generously: wine's first start is slow, and
+# slower still on a machine whose cores are busy with other work.
+patience=${GUI_PATIENCE_SECONDS:-120}
+
 # find_window TITLE: prints the id of the visible window of exactly this
-# title, waiting up to 30 seconds (wine's first start is slow).
+# title, waiting up to $patience seconds.
 find_window() {
-  local id
-  for _ in $(seq 150); do
+  local id deadline=$((SECONDS + patience))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     for id in $(xdotool search --onlyvisible --name "$1" 2> /dev/null); do
       if [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ]; then
         echo "$id"
@@ -84,9 +88,10 @@ answer() {
   done
 }
 
-# finish: the program must exit by itself, with code 0, within 30 seconds.
+# finish: the program must exit by itself, with code 0, within $patience seconds.
 finish() {
-  for _ in $(seq 150); do
+  local deadline=$((SECONDS + patience))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     [ -f "$work/code" ] && break
     sleep 0.2
   done

@@ -10,10 +10,10 @@
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(const fs::path& base) {
   static std::atomic<int> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  root = fs::temp_directory_path() /
+  root = base /
          ("brindlet-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
   fs::create_directories(root);
 }

@@ -5,10 +5,11 @@
 
 #include "text/text.h"
 
-// A fresh folder under the system's temporary folder, removed with
-// everything in it when the test ends.
+// A fresh folder under the system's temporary folder (or under base),
+// removed with everything in it when the test ends.
 struct TempFolder {
-  TempFolder();
+  TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
+  explicit TempFolder(const std::filesystem::path& base);
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
