@@ -4,8 +4,9 @@
 
 // Repairs one cue sheet in place. The sheet's first content is kept once
 // and for good in "<sheet>.bak"; the sheet is rebuilt from that backup with
-// only its FILE, TRACK, PREGAP and INDEX lines. Ends the whole run when no
-// backup can be made.
+// only its FILE, TRACK, PREGAP, POSTGAP, FLAGS and INDEX lines, whatever
+// their letter case and blanks. Ends the whole run when no backup can be
+// made.
 void RewriteCueSheet(const Text& sheetPath);
 
 // The INDEX 00 and INDEX 01 times for an audio track's INDEX 01 time that

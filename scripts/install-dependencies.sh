@@ -11,6 +11,8 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool xclip imagemagick fonts-dejavu-core
   dpkg-dev debootstrap unzip desktop-file-utils)
+# A second cue reader, to read repaired sheets with.
+test_packages+=(cuetools)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.
 test_packages+=(clang libclang-rt-14-dev time)
 

@@ -21,7 +21,7 @@ std::string CrLf(std::initializer_list<std::string> lines) {
 
 // Repairs a sheet of these bytes in a folder that holds the given images
 // (1 byte each) and returns what the sheet holds afterwards.
-std::string Repair(const std::string& sheet, std::initializer_list<Text> images = {u"Racer.bin"},
+std::string Repair(const std::string& sheet, const std::vector<Text>& images = {u"Racer.bin"},
                    std::vector<Text> dialogAnswers = {}) {
   TempFolder folder;
   for (const Text& image : images) WriteBytes(folder / image, "x");
@@ -61,8 +61,8 @@ TEST(RewriteCueSheet, APregapOrIndex00MeansNoInsertion) {
                   "    INDEX 00 01:58:00", "    INDEX 01 02:00:00", "    INDEX 00 03:00:00"}));
 }
 
-TEST(RewriteCueSheet, OnlyExactAudioTracksAndIndex01AreShifted) {
-  for (const std::string& track : std::vector<std::string>{"TRACK 03 audio", "TRACK 03  AUDIO", "TRACK 03 MODE2/2352"}) {
+TEST(RewriteCueSheet, OnlyAudioTracksAndIndex01AreShifted) {
+  for (const std::string& track : std::vector<std::string>{"TRACK 03 AUDIO/2352", "TRACK 03", "TRACK 03 MODE2/2352"}) {
     EXPECT_EQ(Repair(CrLf({track, "INDEX 01 07:00:00"})),
               CrLf({"  " + track, "    INDEX 01 07:00:00"}));
   }
@@ -102,8 +102,8 @@ TEST(RewriteCueSheet, TimesThatCannotBeShiftedAreKeptAsTheyAre) {
 TEST(RewriteCueSheet, DropsEveryOtherLine) {
   EXPECT_EQ(Repair(CrLf({"REM GENRE Racing", "CATALOG 0000000000000", "TITLE \"Racer\"",
                          "PERFORMER \"x\"", "SONGWRITER \"x\"", kFile, "", "TRACK 01 AUDIO",
-                         "FLAGS DCP", "ISRC ABCDE1234567", "POSTGAP 00:02:00", "track 02 AUDIO",
-                         "File \"x.bin\" BINARY", "\tINDEX 01 00:00:00", "INDEX"})),
+                         "ISRC ABCDE1234567", "CDTEXTFILE \"Racer.cdt\"", "REM FLAGS DCP",
+                         "INDEXES 01 00:00:00", "FILES \"x.bin\" BINARY", "INDEX"})),
             CrLf({kFile, "  TRACK 01 AUDIO", "    INDEX"}));
   EXPECT_EQ(Repair(CrLf({"REM only comments", "TITLE x"})), "");
 }
@@ -121,14 +121,50 @@ TEST(RewriteCueSheet, AByteOrderMarkDoesNotHideTheFirstLine) {
 
 TEST(RewriteCueSheet, FileLinesNameABareExistingImage) {
   EXPECT_EQ(Repair(CrLf({"FILE \"C:\\Old\\Racer.bin\" BINARY"})), CrLf({kFile}));
-  EXPECT_EQ(Repair(CrLf({"FILE \"/home/old/Racer.bin\" MOTOROLA"})), CrLf({kFile}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"/home/old/Racer.bin\" MOTOROLA"})),
+            CrLf({"FILE \"Racer.bin\" MOTOROLA"}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer.wav\" WAVE"}), {u"Racer.wav"}),
-            CrLf({"FILE \"Racer.wav\" BINARY"}));
+            CrLf({"FILE \"Racer.wav\" WAVE"}));
+  // A picked image's type follows its own name, not the one it replaces.
+  EXPECT_EQ(Repair(CrLf({"FILE \"Gone.wav\" WAVE"}), {}, {u"/x/Picked.bin"}),
+            CrLf({"FILE \"Picked.bin\" BINARY"}));
+  EXPECT_EQ(Repair(CrLf({"FILE \"Gone.bin\" WAVE"}), {}, {u"/x/Picked.wav"}),
+            CrLf({"FILE \"Picked.wav\" WAVE"}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.img"}), CrLf({"FILE \"Racer.img\" BINARY"}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.img", u"Racer.bin"}), CrLf({kFile}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.iso"}), CrLf({"FILE \"Racer.iso\" BINARY"}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer.bin BINARY"}), {u"Racer.bin BINARY"}),
             CrLf({"FILE \"Racer.bin BINARY\" BINARY"}));
+}
+
+// The image names a repaired sheet gives, in the order it gives them.
+std::vector<Text> NamedImages(const std::string& sheet) {
+  std::vector<Text> names;
+  for (size_t at = 0; (at = sheet.find("FILE \"", at)) != std::string::npos; ++at) {
+    const size_t start = at + 6;
+    const std::string name = sheet.substr(start, sheet.find('"', start) - start);
+    if (!name.empty()) names.push_back(T(name));
+  }
+  return names;
+}
+
+// Sheets as real tools and hands write them, each repaired in a folder
+// holding the images its expected sheet names (so no dialog comes up) and
+// compared with that sheet byte for byte.
+TEST(RewriteCueSheet, RealWorldSheetsComeOutAsExpected) {
+  for (const char* name :
+       {"eac_single_wav", "per_track_flac", "mp3_album", "motorola_audio", "saturn_postgap",
+        "one_second_tracks", "lower_case", "tab_indented", "unquoted_names", "wave_typed_images",
+        "suffix_search", "latin1_title"}) {
+    SCOPED_TRACE(name);
+    const Text fixture = T(std::string(BRINDLET_TEST_DATA) + name);
+    const std::string original = ReadBytes(fixture + u".cue");
+    const std::string expected = ReadBytes(fixture + u".expected.cue");
+    ASSERT_NE(original, "<missing>");
+    ASSERT_NE(expected, "<missing>");
+    EXPECT_EQ(Repair(original, NamedImages(expected)), expected);
+    EXPECT_TRUE(DialogRequests().empty());
+  }
 }
 
 TEST(RewriteCueSheet, AnEmptyImageCountsAsMissing) {
@@ -163,9 +199,9 @@ TEST(RewriteCueSheet, AsksForAMissingImage) {
 
 TEST(RewriteCueSheet, CancellingTheImageDialogLeavesTheNameEmpty) {
   EXPECT_EQ(Repair(CrLf({"FILE \"Gone.bin\" BINARY"}), {}, {}), CrLf({"FILE \"\" BINARY"}));
-  // No quotes at all: the dialog opens on the sheet's folder with no name.
+  // An empty name: the dialog opens on the sheet's folder with no name.
   TempFolder folder;
-  WriteBytes(folder / u"Racer.cue", CrLf({"FILE Racer.bin BINARY"}));
+  WriteBytes(folder / u"Racer.cue", CrLf({"FILE \"\" BINARY"}));
   WriteBytes(folder / u"Racer.bin", "x");
   ScriptDialogAnswers({});
   EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));

@@ -1,9 +1,13 @@
 // The whole rewrite of one sheet made of arbitrary bytes, in a folder with
 // one image, the dialog for a missing image answered from another folder.
 // The promises checked on every input: the backup holds the original bytes;
-// every line written is a FILE, TRACK, PREGAP or INDEX line at its own
-// indentation, ending in CR LF; every INDEX time written is one of the
-// input's, or two seconds before an INDEX 01 time of the input.
+// every line written is a FILE, TRACK, PREGAP, POSTGAP, FLAGS or INDEX line
+// at its own indentation, ending in CR LF, and every line but FILE is an
+// input line with its keyword in upper case and single spaces; a FILE
+// line's type is BINARY or one the input wrote, and no audio type is given
+// to an image; every INDEX time written is one of the input's, or two
+// seconds before an INDEX 01 time of the input, and an INDEX 00 of the
+// repair's own comes after every INDEX time written before it in its file.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +19,7 @@
 #include "files/text_file.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/run_harness.h"
+#include "text/blank_fields.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -25,6 +30,34 @@ bool StartsWith(const Text& text, const Text& prefix) { return text.rfind(prefix
 // A keyword line of the output: the prefix, then the end or a space.
 bool IsKeywordLine(const Text& line, const Text& prefix) {
   return StartsWith(line, prefix) && (line.size() == prefix.size() || line[prefix.size()] == u' ');
+}
+
+// MM:SS:FF with two digits each and seconds below 60.
+bool IsTime(const Text& time) {
+  if (time.size() != 8 || time[2] != u':' || time[5] != u':') return false;
+  for (size_t i : {0, 1, 3, 4, 6, 7}) {
+    if (time[i] < u'0' || time[i] > u'9') return false;
+  }
+  return time[3] <= u'5';
+}
+
+// An input line as the repair writes it: keyword in upper case, fields one
+// space apart. "" for a line whose keyword the repair does not keep.
+Text Normalized(const Text& line) {
+  const std::vector<Text> fields = BlankSeparatedFields(line);
+  if (fields.empty()) return Text();
+  Text normalized;
+  for (const Text& keyword : {u"FILE", u"TRACK", u"PREGAP", u"POSTGAP", u"FLAGS", u"INDEX"}) {
+    if (EqualIgnoringAsciiCase(fields[0], keyword)) normalized = keyword;
+  }
+  if (normalized.empty()) return Text();
+  for (size_t i = 1; i < fields.size(); ++i) normalized += u" " + fields[i];
+  return normalized;
+}
+
+Text Lowered(Text text) {
+  for (char16_t& c : text) c = AsciiLower(c);
+  return text;
 }
 
 // MM:SS:FF two seconds earlier, never before 00:00.
@@ -56,14 +89,19 @@ std::vector<Text> TrimmedLines(const Text& path) {
 }
 
 void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& input) {
-  const std::set<Text> inputLines(input.begin(), input.end());
-  std::set<Text> index01Times, shiftedTimes;
+  std::set<Text> inputLines, index01Times, shiftedTimes;
+  Text inputFileLines;
   for (const Text& line : input) {
-    if (StringsEqual(FieldAt(line, 1, u" "), u"INDEX") && StringsEqual(FieldAt(line, 2, u" "), u"01")) {
-      index01Times.insert(FieldAt(line, 3, u" "));
-      shiftedTimes.insert(TwoSecondsBefore(FieldAt(line, 3, u" ")));
+    const Text normalized = Normalized(line);
+    inputLines.insert(normalized);
+    if (StringsEqual(FieldAt(normalized, 1, u" "), u"FILE")) inputFileLines += Lowered(line) + u"\n";
+    if (StringsEqual(FieldAt(normalized, 1, u" "), u"INDEX") &&
+        StringsEqual(FieldAt(normalized, 2, u" "), u"01")) {
+      index01Times.insert(FieldAt(normalized, 3, u" "));
+      shiftedTimes.insert(TwoSecondsBefore(FieldAt(normalized, 3, u" ")));
     }
   }
+  Text lastTimeInFile;
   size_t written = 0;
   for (size_t start = 0; start < repaired.size(); ++written) {
     const size_t end = repaired.find("\r\n", start);
@@ -75,11 +113,24 @@ void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& in
     start = end + 2;
 
     if (StartsWith(line, u"FILE \"")) {
-      // A bare name, with type BINARY whatever the input said.
-      const Text name = line.substr(6, line.size() - 6 - 8);
-      FUZZ_CHECK(line.size() >= 14 && line.compare(line.size() - 8, 8, u"\" BINARY") == 0);
-      FUZZ_CHECK(name.find_first_of(u"\"/\\") == Text::npos);
-    } else if (IsKeywordLine(line, u"  TRACK") || IsKeywordLine(line, u"    PREGAP")) {
+      // A bare name, with BINARY or a type the input gave; audio types
+      // never for an image.
+      const size_t closingQuote = line.find(u'"', 6);
+      FUZZ_CHECK(closingQuote != Text::npos && line.find(u'"', closingQuote + 1) == Text::npos);
+      const Text name = line.substr(6, closingQuote - 6);
+      const Text type = line.substr(closingQuote + 1);
+      FUZZ_CHECK(name.find_first_of(u"/\\") == Text::npos);
+      const bool isImage = name.size() >= 4 && (Lowered(RightOf(name, 4)) == u".bin" ||
+                                                Lowered(RightOf(name, 4)) == u".img" ||
+                                                Lowered(RightOf(name, 4)) == u".iso");
+      if (type != u" BINARY") {
+        FUZZ_CHECK(type == u" MOTOROLA" || (!isImage && (type == u" WAVE" || type == u" MP3" ||
+                                                         type == u" AIFF" || type == u" FLAC")));
+        FUZZ_CHECK(inputFileLines.find(Lowered(type.substr(1))) != Text::npos);
+      }
+      lastTimeInFile.clear();
+    } else if (IsKeywordLine(line, u"  TRACK") || IsKeywordLine(line, u"    PREGAP") ||
+               IsKeywordLine(line, u"    POSTGAP") || IsKeywordLine(line, u"    FLAGS")) {
       FUZZ_CHECK(inputLines.count(TrimSpaces(line)) == 1);
     } else if (IsKeywordLine(line, u"    INDEX")) {
       const Text unindented = line.substr(4);
@@ -90,6 +141,10 @@ void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& in
                            ((StringsEqual(number, u"01") && index01Times.count(time) == 1) ||
                             (StringsEqual(number, u"00") && shiftedTimes.count(time) == 1));
       FUZZ_CHECK(copied || rebuilt);
+      if (!copied && StringsEqual(number, u"00") && !lastTimeInFile.empty()) {
+        FUZZ_CHECK(time > lastTimeInFile);
+      }
+      if (IsTime(time)) lastTimeInFile = time;
     } else {
       FUZZ_CHECK(!"a line of a kind the repair never writes");
     }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "text/text.h"
+
+// The suffixes of raw CD image files, in the order a missing image is
+// looked for.
+extern const Text kImageSuffixes[3];
+
+// A FILE line's two parts as its sheet wrote them.
+struct FileLineParts {
+  Text name;  // folders included; "" when the line names nothing
+  Text type;  // "" when the line gives none
+};
+
+// Reads a FILE line (keyword first). A name in double quotes is the text
+// between the first and the second quote, blanks and all (with one quote,
+// the rest of the line), and the type is the last field after the closing
+// quote. Without quotes, the name is the text between the keyword and the
+// last field, which is the type; a lone field after the keyword is taken
+// as the name, since a name without a type still says which file is meant.
+FileLineParts ReadFileLine(const Text& line);
+
+// The type a repaired FILE line gives imageName, its sheet having written
+// writtenType (in any letter case): MOTOROLA and the compressed or wave
+// audio types are kept, everything else becomes BINARY.
+Text FileTypeToWrite(const Text& writtenType, const Text& imageName);
