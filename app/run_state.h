@@ -8,7 +8,7 @@
 
 // The few values a run keeps from start-up to its end.
 struct RunState {
-  Text chosenPath;       // what the first dialog returned
+  Text chosenPath;       // what the first dialog returned, or the path given
   Text folderPath;       // the folder the "all" choice sweeps
   Text newCuePath;       // the sheet written beside a chosen image
   FileHandle outputFile = 0;

@@ -5,6 +5,9 @@
 #include "app/rewrite_cue_sheet.h"
 #include "app/run_state.h"
 #include "app/sweep_folders.h"
+#include "files/current_folder.h"
+#include "files/file_size.h"
+#include "files/folder_listing.h"
 #include "files/text_file.h"
 #include "text/string_helpers.h"
 #include "ui/file_dialog.h"
@@ -32,12 +35,30 @@ void Dispatch(const Text& chosenPath) {
 
 }  // namespace
 
-void RunBrindlet() {
+Text ChoiceForPath(const Text& path) {
+  if (path.empty()) return Text();
+  const Text full = IsAbsolutePath(path) ? path : CurrentFolder() + path;
+  if (FileSize(full) != kFolder) return full;
+  // A folder is asked of its own "all", as if confirmed inside it. This
+  // comes before the name rule, so a folder that happens to be called
+  // "all" is swept itself, not its parent.
+  const char16_t last = full.back();
+  return last == u'\\' || last == u'/' ? full + u"all" : full + kFolderSeparator + u"all";
+}
+
+void RunBrindlet(const std::vector<Text>& paths) {
   ClearRunState();
   InitTextFiles();
+  // Dialogs may still come up with paths given: a sheet may ask for its image.
   InitDialogs();
-  gRun.chosenPath = ChooseFileToSave(u"Brindlet", u"all",
-                                     u"Cue/Bin/Img/Iso|*.cue;*.bin;*.iso;*.img|all|*.*", 0);
-  Dispatch(gRun.chosenPath);
+  if (paths.empty()) {
+    gRun.chosenPath = ChooseFileToSave(u"Brindlet", u"all",
+                                       u"Cue/Bin/Img/Iso|*.cue;*.bin;*.iso;*.img|all|*.*", 0);
+    Dispatch(gRun.chosenPath);
+  }
+  for (const Text& path : paths) {
+    gRun.chosenPath = ChoiceForPath(path);
+    Dispatch(gRun.chosenPath);
+  }
   EndRun();
 }

@@ -27,6 +27,14 @@ else()
   install(FILES packaging/brindlet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES packaging/brindlet.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+  # The manual page, compressed as Debian compresses them: -n keeps the
+  # name and time out of the archive, so the same page gives the same bytes.
+  configure_file(packaging/brindlet.1.in ${PROJECT_BINARY_DIR}/brindlet.1 @ONLY)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/brindlet.1.gz
+    COMMAND gzip -9n -c ${PROJECT_BINARY_DIR}/brindlet.1 > ${PROJECT_BINARY_DIR}/brindlet.1.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/brindlet.1)
+  add_custom_target(brindlet_manual_page ALL DEPENDS ${PROJECT_BINARY_DIR}/brindlet.1.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/brindlet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindlet)
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindlet RENAME copyright)
 

@@ -6,11 +6,11 @@ set -euo pipefail
 run_packages=(cmake ninja-build g++ pkg-config libgtk-3-dev)
 # The dialog tests: a virtual display (xauth for xvfb-run), xdotool to
 # type into the dialogs, xclip to read what they show, ImageMagick for
-# screenshots, and a font for legible ones.
+# screenshots, and a font for legible ones; groff checks the manual page.
 test_packages=("${run_packages[@]}" googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool xclip imagemagick fonts-dejavu-core
-  dpkg-dev debootstrap unzip desktop-file-utils)
+  dpkg-dev debootstrap unzip desktop-file-utils groff-base)
 # A second cue reader, to read repaired sheets with.
 test_packages+=(cuetools)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.

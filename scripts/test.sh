@@ -53,7 +53,7 @@ cmake --workflow --preset linux-fuzz || status=1
 # the Windows zip checked for what it must hold.
 echo "== packages"
 (cd build/linux && cpack -G DEB > /dev/null) &&
-  desktop-file-validate packaging/brindlet.desktop &&
+  tests/package_contents.sh build/linux/packages/brindlet_*_amd64.deb &&
   tests/package_install.sh build/linux/packages/brindlet_*_amd64.deb build/clean-debian12 ||
   status=1
 (cd build/windows && cpack -G ZIP > /dev/null) &&

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Runs the Linux program as a user of a headless machine would: answers
 # piped to its console prompt, sheets checked byte for byte afterwards.
-# Usage: console_end_to_end.sh BRINDLET DATA_FOLDER
+# Usage: console_end_to_end.sh BRINDLET DATA_FOLDER VERSION
 set -u
 # No display: the program must fall back to its console prompt.
 unset DISPLAY WAYLAND_DISPLAY
 brindlet=$1
 data=$2
+version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -100,6 +101,79 @@ for limit in 4 10; do
   [ "$(ls "$work/limit$limit" | wc -l)" -le 4 ] || fail "files left behind under a $limit KiB limit: $(ls "$work/limit$limit")"
 done
 [ -e "$work/limit10/Long.cue.bak" ] || fail "a backup that fits was not made"
+
+# Paths on the command line, from the folder "args": each acted on in turn
+# with no first prompt. run_with INPUT ARG... keeps the exit code in $code.
+run_with() {
+  local input=$1
+  shift
+  printf '%s' "$input" | (cd "$work/args" && "$brindlet" "$@") > "$work/out.txt" 2> "$work/err.txt"
+  code=$?
+}
+# first_prompt_skipped WHAT: exit 0, and no save prompt was shown.
+first_prompt_skipped() {
+  [ "$code" -eq 0 ] || fail "$1: exit code $code"
+  ! grep -q "Save as" "$work/out.txt" || fail "$1: the first prompt came up"
+}
+args=$work/args
+for folder in one two/a two/b image shelf/x swept/x mix; do mkdir -p "$args/$folder"; done
+cp "$data/asked_image.cue" "$args/one/Lost.cue"
+printf 'x' > "$args/one/Found.img"
+for folder in two/a two/b shelf/x swept/x; do
+  cp "$data/latin1_title.cue" "$args/$folder/Cafe.cue"
+  printf 'x' > "$args/$folder/Cafe.bin"
+done
+printf 'x' > "$args/image/Game.bin"
+cp "$data/latin1_title.cue" "$args/mix/My Game (Disc 1).cue"
+printf 'x' > "$args/mix/Cafe.bin"
+printf 'notes' > "$args/mix/notes.txt"
+
+# A sheet whose image is missing still asks for it.
+run_with $'Found.img\n' one/Lost.cue
+first_prompt_skipped "one sheet"
+expect "$args/one/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
+grep -q "Brindlet - Can't find Binary" "$work/out.txt" || fail "one sheet: no open prompt for the lost image"
+
+run_with "" "$args/two/a/Cafe.cue" two/b/Cafe.cue
+first_prompt_skipped "two sheets"
+for folder in two/a two/b; do
+  expect "$args/$folder/Cafe.cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+done
+
+run_with "" image/Game.bin
+first_prompt_skipped "an image"
+cmp -s "$args/image/Game.cue" "$work/game.expected" || fail "an image: its sheet is not the three lines"
+
+# A folder counts as its own "all"; so does a path named "all".
+run_with "" shelf
+first_prompt_skipped "a folder"
+expect "$args/shelf/x/Cafe.cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+run_with "" "$args/swept/all"
+first_prompt_skipped "all"
+expect "$args/swept/x/Cafe.cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+
+# A file of no known kind is passed over, and the paths after it still count.
+run_with "" mix/notes.txt -- "mix/My Game (Disc 1).cue"
+first_prompt_skipped "a mix"
+expect "$args/mix/My Game (Disc 1).cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+[ "$(cat "$args/mix/notes.txt")" = notes ] && [ ! -e "$args/mix/notes.txt.bak" ] ||
+  fail "a mix: the file of no known kind was touched"
+
+# Options: --version and --help on standard output with exit 0; an unknown
+# option fails with the usage on standard error, and nothing is touched.
+run_with "" --version
+[ "$code" -eq 0 ] && [ "$(cat "$work/out.txt")" = "brindlet $version" ] ||
+  fail "--version: exit code $code, printed \"$(cat "$work/out.txt")\""
+run_with "" --help
+[ "$code" -eq 0 ] && grep -q "^Usage: brindlet" "$work/out.txt" && [ ! -s "$work/err.txt" ] ||
+  fail "--help: exit code $code, or no usage on standard output"
+cp "$data/latin1_title.cue" "$args/two/a/Cafe.cue" && rm -f "$args/two/a/Cafe.cue.bak"
+before=$(snapshot)
+run_with "" two/a/Cafe.cue --bogus
+[ "$code" -eq 2 ] || fail "an unknown option: exit code $code, not 2"
+grep -q "^Usage: brindlet" "$work/err.txt" && [ ! -s "$work/out.txt" ] ||
+  fail "an unknown option: no usage on standard error"
+[ "$before" = "$(snapshot)" ] || fail "an unknown option: files changed"
 
 if [ "$failures" -eq 0 ]; then
   echo "console end-to-end: all journeys passed"

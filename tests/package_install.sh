@@ -46,3 +46,11 @@ else
 fi
 [ -f "$root/usr/share/applications/brindlet.desktop" ] || { echo "FAILED: no desktop entry"; exit 1; }
 [ -f "$root/usr/share/icons/hicolor/256x256/apps/brindlet.png" ] || { echo "FAILED: no icon"; exit 1; }
+grep -qx 'MimeType=application/x-cue;application/x-cd-image;' "$root/usr/share/applications/brindlet.desktop" ||
+  { echo "FAILED: the desktop entry opens no cue sheets or CD images"; exit 1; }
+gzip -dc "$root/usr/share/man/man1/brindlet.1.gz" 2> /dev/null | grep -q '^\.TH BRINDLET 1 ' ||
+  { echo "FAILED: no manual page"; exit 1; }
+# A path on the command line takes the place of the prompt.
+printf 'x' > "$root/tmp/discs/Other.iso"
+chroot "$root" env -u DISPLAY -u WAYLAND_DISPLAY brindlet /tmp/discs/Other.iso < /dev/null > /dev/null
+[ -s "$root/tmp/discs/Other.cue" ] || { echo "FAILED: the installed program ignored its argument"; exit 1; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/start_up.h"
+#include "files/folder_listing.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 
@@ -94,4 +96,62 @@ TEST(StartUp, AnImageGetsASheet) {
   EXPECT_EQ(ReadBytes(folder / u"Racer.cue"),
             "FILE \"Racer.iso\" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
   EXPECT_EQ(DialogRequests().size(), 1u);
+}
+
+TEST(StartUp, PathsGivenAreEachActedOnWithoutTheFirstDialog) {
+  struct Case {
+    std::vector<Text> paths;  // relative to the library, where the run stands
+    bool absolute;            // given with the library's folder in front
+    bool libraryRepaired, subRepaired, imageGotSheet;
+  };
+  const std::vector<Case> cases = {
+      // Two sheets with a file of no known kind between them.
+      {{u"Game.CUE", u"notes.txt", u"sub/Game.cue"}, true, true, true, false},
+      {{u"Racer.iso"}, false, false, false, true},
+      // A folder is its own "all": its sheets, its parent's, and below.
+      {{u"sub"}, false, true, true, false},
+      {{u"all"}, false, true, true, false},
+      // An empty argument is passed over, not taken for the current folder.
+      {{u"", u"sub/Game.cue"}, false, false, true, false},
+      // A sheet that cannot be backed up ends the whole run.
+      {{u"Gone.cue", u"Game.CUE"}, true, false, false, false},
+  };
+  const std::filesystem::path startFolder = std::filesystem::current_path();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    TempFolder folder;
+    const Text library = FillLibrary(folder);
+    WriteBytes(library + u"Racer.iso", "image");
+    std::filesystem::current_path(Fs(library));
+    std::vector<Text> paths;
+    for (const Text& path : cases[i].paths) {
+      paths.push_back(cases[i].absolute && !path.empty() ? library + path : path);
+    }
+    ScriptDialogAnswers({});
+    EXPECT_TRUE(RunProgramToEnd(paths)) << "case " << i;
+    EXPECT_TRUE(DialogRequests().empty()) << "case " << i;
+    EXPECT_EQ(ReadBytes(library + u"Game.CUE") == kRepaired, cases[i].libraryRepaired) << "case " << i;
+    EXPECT_EQ(ReadBytes(library + u"sub/Game.cue") == kRepaired, cases[i].subRepaired) << "case " << i;
+    EXPECT_EQ(Exists(library + u"Racer.cue"), cases[i].imageGotSheet) << "case " << i;
+    std::filesystem::current_path(startFolder);
+  }
+}
+
+TEST(StartUp, AGivenPathIsTakenAsTheDialogWouldReturnIt) {
+  TempFolder folder;
+  const Text library = FillLibrary(folder);
+  const Text sub = library + u"sub";
+  const std::vector<std::pair<Text, Text>> cases = {
+      {u"", u""},
+      {u"Game.CUE", library + u"Game.CUE"},
+      {u"no/such.cue", library + u"no/such.cue"},
+      {u"sub", sub + kFolderSeparator + u"all"},
+      {sub + kFolderSeparator, sub + kFolderSeparator + u"all"},
+      {library + u"all", library + u"all"},
+  };
+  const std::filesystem::path startFolder = std::filesystem::current_path();
+  std::filesystem::current_path(Fs(library));
+  for (const auto& [given, chosen] : cases) {
+    EXPECT_EQ(ChoiceForPath(given), chosen);
+  }
+  std::filesystem::current_path(startFolder);
 }

@@ -14,6 +14,8 @@ mkdir -p "$shots"
 rm -f "$shots"/*.png
 failures=0
 export GSETTINGS_BACKEND=memory  # no dconf service to talk to on a bare display
+# Names beyond ASCII reach the programs intact only under a UTF-8 locale.
+export LC_ALL=C.UTF-8
 
 if [ "$build" = windows ]; then
   runner=(wine)
@@ -32,11 +34,12 @@ fail() {
 
 shot() { import -window root "$shots/$journey-$1.png" 2> /dev/null; }
 
-# start: runs the program from an empty folder; its exit code lands in $work/code.
+# start [ARG...]: runs the program, with these arguments, from an empty
+# folder; its exit code lands in $work/code.
 start() {
   rm -f "$work/code"
   mkdir -p "$work/start"
-  (cd "$work/start" && timeout $((2 * patience)) "${runner[@]}" "$program" > "$work/out.txt" 2>&1
+  (cd "$work/start" && timeout $((2 * patience)) "${runner[@]}" "$program" "$@" > "$work/out.txt" 2>&1
    echo $? > "$work/code") &
   program_job=$!
 }
@@ -45,10 +48,11 @@ start() {
 # slower still on a machine whose cores are busy with other work.
 patience=${GUI_PATIENCE_SECONDS:-120}
 
-# find_window TITLE: prints the id of the visible window of exactly this
-# title, waiting up to $patience seconds.
+# find_window TITLE [SECONDS]: prints the id of the visible window of
+# exactly this title, looking every 0.2 seconds for up to $patience seconds
+# (or as long as given).
 find_window() {
-  local id deadline=$((SECONDS + patience))
+  local id deadline=$((SECONDS + ${2:-$patience}))
   while [ "$SECONDS" -lt "$deadline" ]; do
     for id in $(xdotool search --onlyvisible --name "$1" 2> /dev/null); do
       if [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ]; then
@@ -162,7 +166,43 @@ fi
 finish
 expect_repaired "$work/asked/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
 
-# (e) Windows only: the first start on a bare machine. A wine prefix made
+# (e) A sheet given as an argument skips the first dialog; its missing
+# image is still asked for, in the open-style dialog alone.
+journey=argument
+mkdir -p "$work/given"
+cp "$data/asked_image.cue" "$work/given/Lost.cue"
+printf 'x' > "$work/given/Found.img"
+start "$(native "$work/given/Lost.cue")"
+if dialog "Brindlet - Can't find Binary" 1-open; then
+  ! find_window "Brindlet" 1 > /dev/null || fail "step 1-open: the first dialog came up too"
+  answer "$(native "$work/given/Found.img")"
+else
+  find_window "Brindlet" 1 > /dev/null && fail "step 1-open: the first dialog came up instead"
+fi
+finish
+expect_repaired "$work/given/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
+
+# (f) Windows only: files dropped onto the program arrive whole, with spaces,
+# brackets and letters beyond ASCII, and are acted on without a dialog.
+if [ "$build" = windows ]; then
+  journey=dropped
+  mkdir -p "$work/dropped"
+  for sheet in "My Game (Disc 1)" "Café – Ōkami ディスク 2"; do
+    cp "$data/latin1_title.cue" "$work/dropped/$sheet.cue"
+  done
+  printf 'x' > "$work/dropped/Cafe.bin"
+  printf 'x' > "$work/dropped/Süper Yarış.iso"
+  start "$(native "$work/dropped/My Game (Disc 1).cue")"
+  finish
+  start "$(native "$work/dropped/Café – Ōkami ディスク 2.cue")" "$(native "$work/dropped/Süper Yarış.iso")"
+  finish
+  for sheet in "My Game (Disc 1)" "Café – Ōkami ディスク 2"; do
+    expect_repaired "$work/dropped/$sheet.cue" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+  done
+  [ -s "$work/dropped/Süper Yarış.cue" ] || fail "step check: the dropped image got no sheet"
+fi
+
+# (g) Windows only: the first start on a bare machine. A wine prefix made
 # just now holds nothing but wine's own Windows DLLs, so the dialog coming
 # up proves no other DLL is needed; the program is windowed, so no console
 # comes with it.

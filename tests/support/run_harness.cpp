@@ -40,9 +40,9 @@ void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action) {
 
 const std::vector<FileDialogRequest>& DialogRequests() { return gRequests; }
 
-bool RunProgramToEnd() {
+bool RunProgramToEnd(const std::vector<Text>& paths) {
   try {
-    RunBrindlet();
+    RunBrindlet(paths);
   } catch (const RunEnded& ended) {
     return ended.exitCode == 0;
   }

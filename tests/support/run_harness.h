@@ -26,9 +26,9 @@ void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action);
 // Every dialog request since the last ScriptDialogAnswers.
 const std::vector<FileDialogRequest>& DialogRequests();
 
-// Runs the whole program in-process; true when it ended through EndRun
-// with exit code 0.
-bool RunProgramToEnd();
+// Runs the whole program in-process, given these paths as its arguments;
+// true when it ended through EndRun with exit code 0.
+bool RunProgramToEnd(const std::vector<Text>& paths = {});
 
 // Calls RewriteCueSheet; true when it returned, false when it ended the run.
 bool RewriteReturned(const Text& sheetPath);
