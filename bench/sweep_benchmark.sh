@@ -3,6 +3,9 @@
 # against the floor measured in the same run: copying every sheet twice
 # with cp (a backup and a new sheet per sheet). Then reads one 200 MB sheet.
 # Each figure is the median of REPEATS runs, all with a warm page cache.
+# The program is built as scripts/run.sh builds it (Release, GTK), and its
+# peak memory is set against an idle run of it, one cancelled at once: the
+# difference is what the work itself costs.
 #
 # Usage: bench/sweep_benchmark.sh [SHEET_COUNT...]   (default 1000 10000 50000)
 # Environment: REPEATS (default 3), BENCH_DIR (default a new folder in /tmp),
@@ -61,7 +64,8 @@ calc() { awk "BEGIN { print $1 }"; }
 time_brindlet() { # answer
   local start end
   start=$(now)
-  printf '%s\n' "$1" | /usr/bin/time -v -o "$root/time.txt" "$brindlet" > /dev/null
+  printf '%s\n' "$1" |
+    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/time -v -o "$root/time.txt" "$brindlet" > /dev/null
   end=$(now)
   elapsed=$(calc "$end - $start")
   rss=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$root/time.txt")
@@ -80,7 +84,15 @@ time_floor() { # tree first-copy second-copy
 # Every copy a round needs is made before the round is timed, and nothing
 # is deleted until it ends: ext4 scans recently freed inodes when it makes
 # a new one, which would slow whichever measurement follows a deletion.
-printf '%-8s %10s %10s %7s %12s %10s\n' sheets sweep_s floor_s ratio sheets_per_s peak_KiB
+idles=()
+for ((r = 0; r < repeats; r++)); do
+  time_brindlet ""
+  idles+=("$rss")
+done
+idle=$(printf '%s\n' "${idles[@]}" | sort -n | head -1)
+printf 'idle run (cancelled at once): peak %s KiB\n\n' "$idle"
+
+printf '%-8s %10s %10s %7s %12s %10s %10s\n' sheets sweep_s floor_s ratio sheets_per_s peak_KiB over_idle
 for count in "${counts[@]}"; do
   round=$root/round-$count
   make_library "$count" "$round/pristine" "$round/sheets/games"
@@ -97,8 +109,8 @@ for count in "${counts[@]}"; do
   sweep=$(printf '%s\n' "${sweeps[@]}" | median)
   floor=$(printf '%s\n' "${floors[@]}" | median)
   peak=$(printf '%s\n' "${rsses[@]}" | sort -n | tail -1)
-  printf '%-8s %10.3f %10.3f %7.2f %12.0f %10s\n' "$count" "$sweep" "$floor" \
-    "$(calc "$sweep / $floor")" "$(calc "$count / $sweep")" "$peak"
+  printf '%-8s %10.3f %10.3f %7.2f %12.0f %10s %10s\n' "$count" "$sweep" "$floor" \
+    "$(calc "$sweep / $floor")" "$(calc "$count / $sweep")" "$peak" "$((peak - idle))"
   echo "  runs: sweep ${sweeps[*]}; floor ${floors[*]}" >&2
   rm -rf "$round"
 done
@@ -123,5 +135,6 @@ for ((r = 0; r < repeats; r++)); do
   bigs+=("$elapsed") bigrss+=("$rss")
 done
 big=$(printf '%s\n' "${bigs[@]}" | median)
-printf '\nbig sheet: %d bytes in %.3f s (%.0f MB/s), peak %s KiB\n' "$size" "$big" \
-  "$(calc "$size / $big / 1000000")" "$(printf '%s\n' "${bigrss[@]}" | sort -n | tail -1)"
+bigpeak=$(printf '%s\n' "${bigrss[@]}" | sort -n | tail -1)
+printf '\nbig sheet: %d bytes in %.3f s (%.0f MB/s), peak %s KiB (%s over idle)\n' "$size" "$big" \
+  "$(calc "$size / $big / 1000000")" "$bigpeak" "$((bigpeak - idle))"

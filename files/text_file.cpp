@@ -241,7 +241,20 @@ Text ReadLine(FileHandle handle) {
   bytes.reserve(kTextBufferSize);
   unsigned char character[4];
   int32_t length = 0;
-  while (ReadCharacter(*file, character, &length) == CharResult::Character) {
+  while (true) {
+    // Plain ASCII, short of a line end or NUL, goes across in runs straight
+    // from the read-ahead; everything else is read a character at a time.
+    if (file->state == FileState::Reading && file->buffer != nullptr) {
+      const unsigned char* from = file->buffer + file->filled - file->pending;
+      int32_t run = 0;
+      while (run < file->pending && from[run] < 0x80 && from[run] != 0x00 && from[run] != 0x0A &&
+             from[run] != 0x0D) {
+        ++run;
+      }
+      bytes.append(reinterpret_cast<const char*>(from), static_cast<size_t>(run));
+      file->pending -= run;
+    }
+    if (ReadCharacter(*file, character, &length) != CharResult::Character) break;
     const unsigned char first = character[0];
     if (length == 1 && (first == 0x00 || first == 0x0A)) break;
     if (length == 1 && first == 0x0D) {

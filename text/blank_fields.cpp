@@ -17,6 +17,7 @@ Text TrimBlanks(const Text& text) {
 
 std::vector<Text> BlankSeparatedFields(const Text& text) {
   std::vector<Text> fields;
+  fields.reserve(8);  // a cue line has a few fields; one allocation for them
   size_t start = text.find_first_not_of(kBlanks);
   while (start != Text::npos) {
     const size_t end = text.find_first_of(kBlanks, start);

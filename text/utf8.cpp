@@ -40,11 +40,12 @@ Text DecodeUtf8(const char* bytes, size_t count) {
   out.reserve(count);
   size_t i = 0;
   while (i < count) {
+    // Cue sheets and paths are mostly ASCII: such runs go across whole.
+    size_t ascii = i;
+    while (ascii < count && in[ascii] < 0x80) ++ascii;
+    out.append(in + i, in + ascii);
+    if ((i = ascii) == count) break;
     const unsigned char lead = in[i++];
-    if (lead < 0x80) {
-      out += static_cast<char16_t>(lead);
-      continue;
-    }
     const int trail = TrailCount(lead);
     if (trail < 0) {
       out += kReplacement;
@@ -83,31 +84,35 @@ bool IsWellFormedCharacter(const unsigned char* bytes, size_t count) {
 }
 
 std::string EncodeUtf8(const Text& text) {
-  std::string out;
-  out.reserve(text.size());
+  // No code unit takes more than three bytes, nor a pair more than four.
+  std::string out(text.size() * 3, '\0');
+  char* at = &out[0];
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
+    if (c < 0x80) {
+      *at++ = static_cast<char>(c);
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = kReplacement;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+    if (c < 0x800) {
+      *at++ = static_cast<char>(0xC0 | (c >> 6));
+      *at++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      *at++ = static_cast<char>(0xE0 | (c >> 12));
+      *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *at++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      *at++ = static_cast<char>(0xF0 | (c >> 18));
+      *at++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *at++ = static_cast<char>(0x80 | (c & 0x3F));
     }
   }
+  out.resize(static_cast<size_t>(at - out.data()));
   return out;
 }
