@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/create_cue_for_image.h"
 #include "files/file_size.h"
 #include "tests/support/temp_folder.h"
@@ -53,6 +55,18 @@ TEST(CreateCueForImage, LeavesASheetWithContentAlone) {
   MakeFolder(folder / u"Dir.cue");
   CreateCueForImage(folder / u"Dir.bin");
   EXPECT_EQ(FileSize(folder / u"Dir.cue"), -2);
+
+  // A sheet name that is a link, dangling or to an empty file, is never
+  // written or created through.
+  WriteBytes(folder / u"elsewhere.txt", "");
+  std::error_code error;
+  std::filesystem::create_symlink("elsewhere.txt", Fs(folder / u"Linked.cue"), error);
+  std::filesystem::create_symlink("nowhere.txt", Fs(folder / u"Dangling.cue"), error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  CreateCueForImage(folder / u"Linked.bin");
+  CreateCueForImage(folder / u"Dangling.bin");
+  EXPECT_EQ(ReadBytes(folder / u"elsewhere.txt"), "");
+  EXPECT_FALSE(Exists(folder / u"nowhere.txt"));
 }
 
 TEST(TrackModeOf, OnlyProvenFormatsChangeTheMode) {
