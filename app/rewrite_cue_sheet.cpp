@@ -154,13 +154,10 @@ void RewriteCueSheet(const Text& sheetPath) {
   // be held (a link, a file this user may not write) is still backed up
   // through its path, and then left alone.
   if (FileSize(backupPath) < 1) {
-    if (sheet != 0) {
-      CopyTextFileTo(sheet, backupPath);
-    } else {
-      CopyFileTo(sheetPath, backupPath);
-    }
+    const int32_t copied =
+        sheet != 0 ? CopyTextFileTo(sheet, backupPath) : CopyFileTo(sheetPath, backupPath);
+    if (!copied && FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
   }
-  if (FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
 
   const Text sheetFolder = FolderOf(sheetPath);
   const FileHandle backup = OpenTextForReading(backupPath);

@@ -11,7 +11,9 @@
 // takes the destination's name only once it is complete. Nothing but a
 // plain empty file is ever replaced: a destination of 1 byte or more, a
 // symbolic link (dangling or not), a folder or a device make the copy
-// fail. The source is read through links. Nonzero on success.
+// fail. The source is read through links. An empty source is not copied:
+// a copy of nothing would be no backup. Nonzero on success, when the
+// destination holds the whole source.
 int32_t CopyFileTo(const Text& source, const Text& destination);
 
 // The same from a file held open, read from its start; its position is

@@ -12,8 +12,9 @@
 
 namespace {
 
-// All of from, read from its start without moving its position, onto to.
-bool CopyContent(int from, int to) {
+// All of from (size bytes when it was looked at), read from its start
+// without moving its position, onto to.
+bool CopyContent(int from, off_t size, int to) {
   char block[64 * 1024];
   off_t at = 0;
   while (true) {
@@ -23,6 +24,7 @@ bool CopyContent(int from, int to) {
     if (got == 0) return true;
     if (!WritePlatformFile(to, block, static_cast<int32_t>(got))) return false;
     at += got;
+    if (got < static_cast<ssize_t>(sizeof block) && at >= size) return true;  // no read past the end
   }
 }
 
@@ -77,14 +79,14 @@ bool NameCopy(const std::string& copy, const std::string& target) {
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   const int from = static_cast<int>(source);
   struct stat info;
-  if (fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+  if (fstat(from, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return 0;
   const mode_t mode = info.st_mode & 0777;
   const std::string target = PosixPath(destination);
 
   // Unnamed first: a run killed while copying leaves nothing behind.
   const int unnamed = open(FolderPart(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   if (unnamed >= 0) {
-    const bool copied = CopyContent(from, unnamed);
+    const bool copied = CopyContent(from, info.st_size, unnamed);
     const std::string self = "/proc/self/fd/" + std::to_string(unnamed);
     const int error = copied ? LinkWithoutReplacing(self.c_str(), target, AT_SYMLINK_FOLLOW) : EIO;
     close(unnamed);
@@ -98,7 +100,7 @@ int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   std::string copy = target + ".XXXXXX";
   const int named = mkostemp(&copy[0], O_CLOEXEC);
   if (named < 0) return 0;
-  bool copied = fchmod(named, mode) == 0 && CopyContent(from, named);
+  bool copied = fchmod(named, mode) == 0 && CopyContent(from, info.st_size, named);
   copied = close(named) == 0 && copied;
   if (!copied) {
     unlink(copy.c_str());

@@ -46,6 +46,8 @@ Text CopyNameFor(const Text& destination) {
 }  // namespace
 
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(reinterpret_cast<HANDLE>(source), &size) || size.QuadPart == 0) return 0;
   const Text copy = CopyNameFor(destination);
   // CREATE_NEW: made by this call alone, never an existing file or link.
   const HANDLE to = CreateFileW(WidePath(copy), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -25,7 +25,8 @@ PlatformFile OpenPlatformFileForCopying(const Text& path);
 // set. kPlatformFileHeld when another opener holds it.
 PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing);
 
-// The bytes actually read: fewer than asked at the end, 0 on any error.
+// The bytes actually read: fewer than asked only at the end of the file,
+// 0 on any error.
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count);
 
 // False when the platform took fewer bytes than given (a full disk, a

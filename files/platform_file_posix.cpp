@@ -58,16 +58,12 @@ PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) 
 }
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
-  int32_t total = 0;
-  while (total < count) {
-    const ssize_t got = read(static_cast<int>(file), static_cast<char*>(into) + total,
-                             static_cast<size_t>(count - total));
+  // A regular file's read comes up short only at its end, so one call does.
+  while (true) {
+    const ssize_t got = read(static_cast<int>(file), into, static_cast<size_t>(count));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return 0;  // a read error reads as the end of the file
-    if (got == 0) break;
-    total += static_cast<int32_t>(got);
+    return got < 0 ? 0 : static_cast<int32_t>(got);  // a read error reads as the end
   }
-  return total;
 }
 
 bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
