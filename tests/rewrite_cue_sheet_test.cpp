@@ -135,6 +135,9 @@ TEST(RewriteCueSheet, FileLinesNameABareExistingImage) {
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer\" BINARY"}), {u"Racer.iso"}), CrLf({"FILE \"Racer.iso\" BINARY"}));
   EXPECT_EQ(Repair(CrLf({"FILE \"Racer.bin BINARY"}), {u"Racer.bin BINARY"}),
             CrLf({"FILE \"Racer.bin BINARY\" BINARY"}));
+  // The sheet being rewritten keeps its size until it is closed, so a FILE
+  // line naming the sheet itself finds it.
+  EXPECT_EQ(Repair(CrLf({"FILE \"Racer.cue\" BINARY"}), {}), CrLf({"FILE \"Racer.cue\" BINARY"}));
 }
 
 // The image names a repaired sheet gives, in the order it gives them.
