@@ -17,7 +17,7 @@ void TakeEntry(const WIN32_FIND_DATAW& data, FolderEntry* entry) {
 
 SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first) {
   WIN32_FIND_DATAW data;
-  const HANDLE handle = FindFirstFileW(WidePath(searchPath), &data);
+  const HANDLE handle = FindFirstFileW(WidePath(searchPath).c_str(), &data);
   if (handle == INVALID_HANDLE_VALUE) {
     // Only "nothing matched" is an empty listing; a missing folder, a file
     // in place of the folder or a refused access is a failure.

@@ -139,3 +139,23 @@ TEST(SweepSubfolders, AFolderNamedLikeASheetEndsTheRun) {
   folder.Folder(u"top/games/A/x.cue");
   EXPECT_FALSE(Sweep(games));
 }
+
+// Sheets at full paths of 300 characters and more, reached through ".",
+// ".." and a sub-folder alike: every file call gets the whole path.
+TEST(SweepSubfolders, SheetsPastTheOldPathLimit) {
+  TempFolder folder;
+  const Text longName(150, u'n');
+  const Text parent = folder.Folder(longName + u"/" + longName);
+  const Text games = folder.Folder(longName + u"/" + longName + u"/games");
+  const Text deep = folder.Folder(longName + u"/" + longName + u"/games/" + longName);
+  ASSERT_GE(games.size(), 300u);
+  AddSheet(parent, u"parent.cue");
+  AddSheet(games, u"here.cue");
+  AddSheet(deep, u"deep.cue");
+  ASSERT_EQ(ReadBytes(deep + u"deep.cue"), kSheet);
+
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Repaired(parent + u"parent.cue"));
+  EXPECT_TRUE(Repaired(games + u"here.cue"));
+  EXPECT_TRUE(Repaired(deep + u"deep.cue"));
+}
