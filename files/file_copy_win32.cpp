@@ -3,6 +3,7 @@
 #include <string>
 
 #include "files/file_copy.h"
+#include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
 namespace {
@@ -46,10 +47,12 @@ Text CopyNameFor(const Text& destination) {
 }  // namespace
 
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
+  // A device is never a destination, whatever the platform makes of the
+  // copy's own, longer name.
+  if (NamesDevice(destination)) return 0;
   const Text copy = CopyNameFor(destination);
   // CREATE_NEW: made by this call alone, never an existing file or link.
-  const HANDLE to = CreateFileW(WidePath(copy).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE to = OpenDiskFile(copy, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   if (to == INVALID_HANDLE_VALUE) return 0;
   bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to);
   copied = CloseHandle(to) && copied;

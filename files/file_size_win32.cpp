@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "files/file_size.h"
+#include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
 namespace {
@@ -19,6 +20,9 @@ int64_t PlatformFileSize(const Text& path) {
   // FindFirstFileW would read these as wildcards and answer for some other
   // file; no Windows file name holds them.
   if (path.find_first_of(u"*?") != Text::npos) return kNoFile;
+  // The search answers for a device name with an entry of its own ("NUL",
+  // 0 bytes), which no caller could open.
+  if (NamesDevice(path)) return kNoFile;
 
   WIN32_FIND_DATAW entry;
   const HANDLE search = FindFirstFileW(WidePath(path).c_str(), &entry);

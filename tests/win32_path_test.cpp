@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 #include "text/utf8.h"
 
@@ -36,5 +37,25 @@ TEST(WidePath, OnlyLongPathsAreMadeFullAndPrefixed) {
   };
   for (const auto& [path, expected] : cases) {
     EXPECT_EQ(FromWide(WidePath(path)), expected) << EncodeUtf8(path);
+  }
+}
+
+// Device names as wine and Windows up to 10 read them, with an extension
+// too; the reading is the platform's own, so it follows the version.
+TEST(NamesDevice, DeviceNamesInAnyFolderAndNothingElse) {
+  const Text longFolder = u"C:\\" + kA + u"\\" + kB + u"\\";
+  const std::vector<std::pair<Text, bool>> cases = {
+      {u"C:\\discs\\NUL", true},           {u"C:\\discs\\com1", true},
+      {u"C:\\discs\\LPT9", true},          {u"CON", true},
+      {u"C:\\discs\\NUL.img", true},       {u"C:\\discs\\con.cue.bak", true},
+      {longFolder + u"AUX.bin", true},     {u"\\\\.\\COM1", true},
+      {u"\\\\?\\COM1", true},              {u"C:\\discs\\x.cue", false},
+      {u"C:\\discs\\COM10.img", false},    {u"C:\\discs\\NULL.img", false},
+      {u"C:\\discs\\nul\\x.cue", false},   {u"\\\\.\\C:\\discs\\x.cue", false},
+      {u"\\\\?\\C:\\discs\\NUL.img", false}, {longFolder + u"x.cue", false},
+      {u"", false},
+  };
+  for (const auto& [path, device] : cases) {
+    EXPECT_EQ(NamesDevice(path), device) << EncodeUtf8(path);
   }
 }
