@@ -140,6 +140,18 @@ TEST(SweepSubfolders, AFolderNamedLikeASheetEndsTheRun) {
   EXPECT_FALSE(Sweep(games));
 }
 
+// Windows' search also matches "*.cue" through a long name's 8.3 alias:
+// "notes.cuesheet" is NOTE~1.CUE or the like (wine makes such aliases too).
+TEST(SweepFolder, OnlyTheLongNameIsMatched) {
+  TempFolder folder;
+  const Text a = folder.Folder(u"games/A");
+  AddSheet(a, u"notes.cuesheet");
+  AddSheet(a, u"real.cue");
+  EXPECT_TRUE(Sweep(folder.Folder(u"games")));
+  EXPECT_TRUE(Repaired(a + u"real.cue"));
+  EXPECT_TRUE(Untouched(a + u"notes.cuesheet"));
+}
+
 // Sheets at full paths of 300 characters and more, reached through ".",
 // ".." and a sub-folder alike: every file call gets the whole path.
 TEST(SweepSubfolders, SheetsPastTheOldPathLimit) {
