@@ -3,6 +3,7 @@
 #include <string>
 
 #include "files/file_copy.h"
+#include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
 namespace {
@@ -29,7 +30,7 @@ bool CopyContent(HANDLE from, HANDLE to) {
 // Only a plain empty file may give way to a copy: it holds nothing to keep.
 bool IsEmptyPlainFile(const Text& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  return GetFileAttributesExW(WidePath(path), GetFileExInfoStandard, &data) &&
+  return GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data) &&
          !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
          data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
 }
@@ -48,20 +49,24 @@ Text CopyNameFor(const Text& destination) {
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(reinterpret_cast<HANDLE>(source), &size) || size.QuadPart == 0) return 0;
+  // A device is never a destination, whatever the platform makes of the
+  // copy's own, longer name.
+  if (NamesDevice(destination)) return 0;
   const Text copy = CopyNameFor(destination);
   // CREATE_NEW: made by this call alone, never an existing file or link.
-  const HANDLE to = CreateFileW(WidePath(copy), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE to = OpenDiskFile(copy, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   if (to == INVALID_HANDLE_VALUE) return 0;
   bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to);
   copied = CloseHandle(to) && copied;
-  if (copied && MoveFileExW(WidePath(copy), WidePath(destination), 0)) return 1;
+  const std::wstring wideCopy = WidePath(copy);
+  const std::wstring wideDestination = WidePath(destination);
+  if (copied && MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), 0)) return 1;
   const DWORD error = GetLastError();
   if (copied && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) &&
       IsEmptyPlainFile(destination) &&
-      MoveFileExW(WidePath(copy), WidePath(destination), MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return 1;
   }
-  DeleteFileW(WidePath(copy));
+  DeleteFileW(wideCopy.c_str());
   return 0;
 }

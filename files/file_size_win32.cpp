@@ -1,12 +1,13 @@
 #include <windows.h>
 
 #include "files/file_size.h"
+#include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
 namespace {
 
 int64_t DriveRootSize(const Text& root) {
-  return GetDriveTypeW(WidePath(root)) > DRIVE_NO_ROOT_DIR ? kFolder : kNoFile;
+  return GetDriveTypeW(WidePath(root).c_str()) > DRIVE_NO_ROOT_DIR ? kFolder : kNoFile;
 }
 
 }  // namespace
@@ -19,9 +20,12 @@ int64_t PlatformFileSize(const Text& path) {
   // FindFirstFileW would read these as wildcards and answer for some other
   // file; no Windows file name holds them.
   if (path.find_first_of(u"*?") != Text::npos) return kNoFile;
+  // The search answers for a device name with an entry of its own ("NUL",
+  // 0 bytes), which no caller could open.
+  if (NamesDevice(path)) return kNoFile;
 
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileW(WidePath(path), &entry);
+  const HANDLE search = FindFirstFileW(WidePath(path).c_str(), &entry);
   if (search != INVALID_HANDLE_VALUE) {
     FindClose(search);
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
@@ -30,7 +34,7 @@ int64_t PlatformFileSize(const Text& path) {
   // The root of a share and paths through ".." are not found as entries.
   const bool shareOrParent = path.compare(0, 2, u"\\\\") == 0 || path.compare(0, 2, u"..") == 0;
   if (!shareOrParent) return kNoFile;
-  const DWORD attributes = GetFileAttributesW(WidePath(path));
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolder : kNoFile;
   }

@@ -14,8 +14,10 @@ struct FolderEntry {
 
 enum class SearchStart { Found, NothingMatched, Failed };
 
-// Starts a search of "folder<separator>pattern". On Found, *first holds
-// the first match and *search must be ended with EndFolderSearch.
+// Starts a search of "folder<separator>pattern". Entries match by their
+// own names alone, never through a short alias the platform keeps. On
+// Found, *first holds the first match and *search must be ended with
+// EndFolderSearch.
 SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first);
 
 // The next match, or false when there is none.

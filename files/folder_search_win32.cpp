@@ -2,38 +2,66 @@
 
 #include "files/folder_listing.h"
 #include "files/folder_search.h"
+#include "files/wildcard_match.h"
 #include "files/win32_path.h"
 
 const char16_t kFolderSeparator = u'\\';
 
 namespace {
 
-void TakeEntry(const WIN32_FIND_DATAW& data, FolderEntry* entry) {
-  entry->name = reinterpret_cast<const char16_t*>(data.cFileName);
+struct Win32Search {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  Text pattern;
+};
+
+// The platform's search also matches a name through its short 8.3 alias
+// ("notes.cuesheet" is NOTES~1.CUE, and so answers "*.cue"); only the name
+// itself counts, as in the POSIX listing.
+bool TakeEntryIfMatching(const WIN32_FIND_DATAW& data, const Text& pattern, FolderEntry* entry) {
+  Text name = reinterpret_cast<const char16_t*>(data.cFileName);
+  if (!MatchesWildcard(name, pattern)) return false;
+  entry->name = std::move(name);
   entry->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return true;
+}
+
+// Reads entries until one matches by its own name.
+bool NextMatch(const Win32Search& search, FolderEntry* entry) {
+  WIN32_FIND_DATAW data;
+  while (FindNextFileW(search.handle, &data)) {
+    if (TakeEntryIfMatching(data, search.pattern, entry)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first) {
   WIN32_FIND_DATAW data;
-  const HANDLE handle = FindFirstFileW(WidePath(searchPath), &data);
+  const HANDLE handle = FindFirstFileW(WidePath(searchPath).c_str(), &data);
   if (handle == INVALID_HANDLE_VALUE) {
     // Only "nothing matched" is an empty listing; a missing folder, a file
     // in place of the folder or a refused access is a failure.
     return GetLastError() == ERROR_FILE_NOT_FOUND ? SearchStart::NothingMatched
                                                   : SearchStart::Failed;
   }
-  TakeEntry(data, first);
-  *search = reinterpret_cast<FolderSearch>(handle);
+  const size_t split = searchPath.find_last_of(u"\\/");
+  auto* win32 = new Win32Search{handle, searchPath.substr(split == Text::npos ? 0 : split + 1)};
+  if (!TakeEntryIfMatching(data, win32->pattern, first) && !NextMatch(*win32, first)) {
+    FindClose(handle);
+    delete win32;
+    return SearchStart::NothingMatched;
+  }
+  *search = reinterpret_cast<FolderSearch>(win32);
   return SearchStart::Found;
 }
 
 bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry) {
-  WIN32_FIND_DATAW data;
-  if (!FindNextFileW(reinterpret_cast<HANDLE>(search), &data)) return false;
-  TakeEntry(data, entry);
-  return true;
+  return NextMatch(*reinterpret_cast<Win32Search*>(search), entry);
 }
 
-void EndFolderSearch(FolderSearch search) { FindClose(reinterpret_cast<HANDLE>(search)); }
+void EndFolderSearch(FolderSearch search) {
+  auto* win32 = reinterpret_cast<Win32Search*>(search);
+  FindClose(win32->handle);
+  delete win32;
+}

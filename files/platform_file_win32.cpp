@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "files/platform_file.h"
-#include "files/win32_path.h"
+#include "files/win32_disk_file.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ HANDLE ToHandle(PlatformFile file) { return reinterpret_cast<HANDLE>(file); }
 // Opens the link itself, not what it points to, and refuses it: a sheet
 // must never be written through a symbolic link or junction.
 PlatformFile OpenNotThroughLinks(const Text& path, DWORD access, DWORD disposition) {
-  const HANDLE handle = CreateFileW(WidePath(path), access, 0, nullptr, disposition,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle = OpenDiskFile(path, access, 0, disposition,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
   if (handle == INVALID_HANDLE_VALUE) {
     return GetLastError() == ERROR_SHARING_VIOLATION ? kPlatformFileHeld : kNoPlatformFile;
   }
@@ -32,13 +32,12 @@ PlatformFile OpenNotThroughLinks(const Text& path, DWORD access, DWORD dispositi
 }  // namespace
 
 PlatformFile OpenPlatformFileForReading(const Text& path) {
-  return FromHandle(CreateFileW(WidePath(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  return FromHandle(OpenDiskFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
 }
 
 PlatformFile OpenPlatformFileForCopying(const Text& path) {
-  return FromHandle(CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return FromHandle(
+      OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
 }
 
 PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {

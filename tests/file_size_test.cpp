@@ -119,3 +119,46 @@ TEST(FileSize, SpecialFilesAreNeverOpened) {
   EXPECT_EQ(CopyFileTo(folder / u"a.cue", fifo), 0);
 #endif
 }
+
+// A device is no file: Windows takes CON and NUL, with any extension and in
+// any folder, for the console and the null device ("Z:\dev\null" is a
+// Linux device seen through wine's Z: drive). AUX, PRN, COM1 and LPT1
+// would reach this machine's real ports, so they are tried only in a wine
+// prefix of their own (wine_faults.sh). Nothing is read from any of them.
+TEST(FileSize, DevicesAreNeverOpened) {
+  TempFolder folder;
+  WriteBytes(folder / u"sheet.cue", "FILE \"x.bin\" BINARY\r\n");
+  struct Device {
+    Text path;
+    bool byName;  // known by its name before any lookup, so FileSize is kNoFile
+  };
+  const std::vector<Device> devices =
+      kFolderSeparator == u'\\'
+          ? std::vector<Device>{{folder / u"NUL.img", true}, {folder / u"nul", true},
+                                {folder / u"CON.cue", true}, {folder / u"Con.Cue.Bak", true},
+                                {u"Z:\\dev\\null", false}}
+          : std::vector<Device>{{u"/dev/null", true}};
+  for (const Device& device : devices) {
+    SCOPED_TRACE(Fs(device.path).string());
+    if (device.byName) {
+      EXPECT_EQ(FileSize(device.path), kNoFile);
+    }
+    const FileHandle reading = OpenTextForReading(device.path);
+    EXPECT_EQ(reading, 0);
+    CloseTextFile(reading);
+    const FileHandle rewriting = OpenTextForRewriting(device.path);
+    EXPECT_EQ(rewriting, 0);
+    CloseTextFile(rewriting);
+    const FileHandle created = CreateTextFile(device.path);
+    EXPECT_EQ(created, 0);
+    CloseTextFile(created);
+    if (reading != 0) continue;  // a console opened by mistake would wait for typing
+    EXPECT_EQ(CopyFileTo(device.path, folder / u"copy.bak"), 0);
+    EXPECT_FALSE(Exists(folder / u"copy.bak"));
+    EXPECT_EQ(CopyFileTo(folder / u"sheet.cue", device.path), 0);
+  }
+  // Whatever was tried, nothing but the sheet stands in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root),
+                          std::filesystem::directory_iterator()),
+            1);
+}

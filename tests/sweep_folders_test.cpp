@@ -139,3 +139,35 @@ TEST(SweepSubfolders, AFolderNamedLikeASheetEndsTheRun) {
   folder.Folder(u"top/games/A/x.cue");
   EXPECT_FALSE(Sweep(games));
 }
+
+// Windows' search also matches "*.cue" through a long name's 8.3 alias:
+// "notes.cuesheet" is NOTE~1.CUE or the like (wine makes such aliases too).
+TEST(SweepFolder, OnlyTheLongNameIsMatched) {
+  TempFolder folder;
+  const Text a = folder.Folder(u"games/A");
+  AddSheet(a, u"notes.cuesheet");
+  AddSheet(a, u"real.cue");
+  EXPECT_TRUE(Sweep(folder.Folder(u"games")));
+  EXPECT_TRUE(Repaired(a + u"real.cue"));
+  EXPECT_TRUE(Untouched(a + u"notes.cuesheet"));
+}
+
+// Sheets at full paths of 300 characters and more, reached through ".",
+// ".." and a sub-folder alike: every file call gets the whole path.
+TEST(SweepSubfolders, SheetsPastTheOldPathLimit) {
+  TempFolder folder;
+  const Text longName(150, u'n');
+  const Text parent = folder.Folder(longName + u"/" + longName);
+  const Text games = folder.Folder(longName + u"/" + longName + u"/games");
+  const Text deep = folder.Folder(longName + u"/" + longName + u"/games/" + longName);
+  ASSERT_GE(games.size(), 300u);
+  AddSheet(parent, u"parent.cue");
+  AddSheet(games, u"here.cue");
+  AddSheet(deep, u"deep.cue");
+  ASSERT_EQ(ReadBytes(deep + u"deep.cue"), kSheet);
+
+  EXPECT_TRUE(Sweep(games));
+  EXPECT_TRUE(Repaired(parent + u"parent.cue"));
+  EXPECT_TRUE(Repaired(games + u"here.cue"));
+  EXPECT_TRUE(Repaired(deep + u"deep.cue"));
+}

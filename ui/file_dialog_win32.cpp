@@ -47,12 +47,12 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   dialog.hwndOwner = DialogOwner();
-  dialog.lpstrFilter = WidePath(filterList);
+  dialog.lpstrFilter = WideText(filterList);
   dialog.nFilterIndex = static_cast<DWORD>(request.filterPosition + 1);
   dialog.lpstrFile = gNameBuffer;
   dialog.nMaxFile = kNameBufferLength;
-  dialog.lpstrInitialDir = request.hasInitialFolder ? WidePath(request.initialFolder) : nullptr;
-  dialog.lpstrTitle = WidePath(request.title);
+  dialog.lpstrInitialDir = request.hasInitialFolder ? WideText(request.initialFolder) : nullptr;
+  dialog.lpstrTitle = WideText(request.title);
   // No OFN_FILEMUSTEXIST, OFN_OVERWRITEPROMPT or default extension: both
   // kinds return the typed name as it stands, in a folder that exists.
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;

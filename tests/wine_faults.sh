@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# The Windows program under wine, on what the shared test prefix must never
+# be given, each in a wine prefix made here and removed afterwards:
+#   devices    sheets and images named after the serial and parallel ports,
+#              picked and swept. COM1 (and AUX, which wine sends there) leads
+#              to a pseudo-terminal that nobody types into, where a read
+#              waits for ever; LPT1 (and PRN) to a file made here. Whatever
+#              is written to either is kept, and must be nothing.
+#   full-disk  a backup and a rewrite that run out of space, on drives F:
+#              and G: that are small tmpfs mounts made here (root only).
+# Every run of the program is bounded.
+# Usage: wine_faults.sh devices|full-disk PROGRAM
+set -u
+mode=$1
+program=$(realpath "$2")
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+failures=0
+terminal=""  # the process holding the pseudo-terminal, started here
+mounts=()   # mount points made here
+step=setup
+
+cleanup() {
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k > /dev/null 2>&1 < /dev/null
+    wineserver -w > /dev/null 2>&1 < /dev/null
+  fi
+  if [ -n "$terminal" ]; then
+    # The terminal's own process first: script sees it end, and ends too.
+    [ ! -s "$work/com1.pid" ] || { kill "$(cat "$work/com1.pid")" 2> /dev/null; sleep 0.5; }
+    kill "$terminal" 2> /dev/null
+    wait "$terminal" 2> /dev/null
+  fi
+  local mount
+  for mount in "${mounts[@]}"; do umount "$mount"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAILED ($mode, $step): $*"
+  failures=$((failures + 1))
+}
+
+# What wine's Z: drive makes of a Linux path.
+native() { printf 'Z:%s' "${1//\//\\}"; }
+
+# A prefix of this test's own. Its server is started apart from any output
+# a caller waits on, and ends with the test.
+make_prefix() {
+  wineboot --init > /dev/null 2>&1 < /dev/null
+  wineserver -p > /dev/null 2>&1 < /dev/null &
+}
+
+# Before any run with the ports mapped: both still lead where this test put
+# them. A link whose target is gone is read by wine as the machine's own port.
+ports_in_place() {
+  local port
+  for port in com1 lpt1; do
+    [ -e "$(cat "$work/$port.target")" ] &&
+      [ "$(readlink "$WINEPREFIX/dosdevices/$port")" = "$(cat "$work/$port.target")" ] || return 1
+  done
+  kill -0 "$terminal" 2> /dev/null
+}
+
+# run ARG...: the program with these paths; its exit code lands in $code,
+# 124 when it had to be stopped.
+run() {
+  if [ "$mode" = devices ] && ! ports_in_place; then
+    echo "FAILED ($mode, $step): the ports no longer lead where this test put them; stopped"
+    exit 1
+  fi
+  timeout -k 10 60 wine "$program" "$@" > "$work/out.txt" 2>&1 < /dev/null
+  code=$?
+  [ "$code" = 0 ] || fail "exit code $code (124: still running after 60 seconds)"
+}
+
+# same FILE EXPECTED: FILE holds exactly the bytes of EXPECTED.
+same() { cmp -s "$1" "$2" || fail "$1 is not as it should be"; }
+absent() {
+  local path
+  for path in "$@"; do [ ! -e "$path" ] || fail "$path should not be there"; done
+}
+
+if [ "$mode" = devices ]; then
+  # A pseudo-terminal held by `script`, which records whatever reaches it
+  # in $work/com1.seen. script's own input is a FIFO held open here and
+  # never written: no typing, and no end of input for it to pass on.
+  mkfifo "$work/com1.in"
+  exec {hold}<> "$work/com1.in"
+  script -qfc "echo \$\$ > '$work/com1.pid'; tty > '$work/com1.target'; exec sleep 3600" \
+    "$work/com1.seen" < "$work/com1.in" > /dev/null 2>&1 &
+  terminal=$!
+  for _ in $(seq 50); do
+    [ -s "$work/com1.target" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/com1.target" ] || { echo "FAILED: no pseudo-terminal; nothing was run"; exit 1; }
+  : > "$work/lpt1.seen"
+  printf '%s' "$work/lpt1.seen" > "$work/lpt1.target"
+
+  make_prefix
+  # Wine makes its port links from this key when its services start.
+  for port in COM1 LPT1; do
+    target=$(cat "$work/${port,,}.target")
+    wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$target" /f > /dev/null 2>&1
+  done
+  wineserver -k > /dev/null 2>&1 < /dev/null
+  wineserver -w
+  make_prefix
+  ports_in_place || { echo "FAILED: the ports do not lead where this test put them; nothing was run"; exit 1; }
+  # What reached a port (script's own first and last lines aside).
+  seen() { grep -av '^Script \(started\|done\)' "$work/$1.seen"; }
+
+  sheet=$'FILE "x.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n'
+  discs="$work/discs"
+  mkdir -p "$discs/sweep/A"
+  # Files of these names can stand on a Linux disk; Windows sees devices.
+  for name in COM1.img LPT1.bin AUX.img PRN.bin good.img after.img x.bin; do
+    printf 'image' > "$discs/$name"
+  done
+  for name in COM1.cue LPT1.cue; do
+    printf '%s' "$sheet" > "$discs/$name"
+    printf '%s' "$sheet" > "$discs/sweep/A/$name"
+  done
+  cp "$discs/COM1.cue" "$work/original.cue"
+
+  step=images-picked
+  # Each image of a device's name is passed over, and the run goes on.
+  run "$(native "$discs/LPT1.bin")" "$(native "$discs/PRN.bin")" \
+    "$(native "$discs/COM1.img")" "$(native "$discs/AUX.img")" "$(native "$discs/good.img")"
+  [ -s "$discs/good.cue" ] || fail "the image after them got no sheet"
+
+  step=sheets-picked
+  # A sheet that cannot be backed up ends the run, as a missing one does.
+  for name in COM1 LPT1; do
+    run "$(native "$discs/$name.cue")" "$(native "$discs/after.img")"
+    same "$discs/$name.cue" "$work/original.cue"
+    absent "$discs/$name.cue.bak" "$discs/after.cue"
+  done
+
+  step=swept
+  run "$(native "$discs/sweep")"
+  for name in COM1 LPT1; do
+    same "$discs/sweep/A/$name.cue" "$work/original.cue"
+    absent "$discs/sweep/A/$name.cue.bak"
+  done
+
+  step=ports
+  for port in com1 lpt1; do
+    [ -z "$(seen $port)" ] || fail "written to $port: $(seen $port | head -c 200 | od -c | head -3)"
+  done
+
+elif [ "$mode" = full-disk ]; then
+  # small NAME KIB: a tmpfs of that size mounted at $work/NAME.
+  small() {
+    mkdir -p "$work/$1"
+    mount -t tmpfs -o "size=$2k,mode=0755" brindlet-test "$work/$1" 2> /dev/null || return 1
+    mounts+=("$work/$1")
+  }
+  free_kib() { df -k --output=avail "$1" | tail -n 1 | tr -d ' '; }
+
+  if [ "$(id -u)" != 0 ] || ! small f 64 || ! small g 52; then
+    echo "SKIPPED: mounting a small file system needs root and tmpfs"
+    exit 77
+  fi
+  make_prefix
+  ln -s "$work/f" "$WINEPREFIX/dosdevices/f:"
+  ln -s "$work/g" "$WINEPREFIX/dosdevices/g:"
+
+  step=backup
+  # A 40 KiB sheet on a drive with 20 KiB left: its copy cannot be made.
+  {
+    printf 'FILE "x.bin" BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n'
+    for i in $(seq 2000); do printf 'REM padding line %05d\n' "$i"; done
+  } | head -c 40960 > "$work/big.cue"
+  cp "$work/big.cue" "$work/f/Game.cue"
+  printf 'x' > "$work/f/x.bin"
+  [ "$(free_kib "$work/f")" -lt 40 ] || fail "drive F: has room for the copy"
+  run 'F:\Game.cue'
+  same "$work/f/Game.cue" "$work/big.cue"
+  [ "$(ls "$work/f" | sort | tr '\n' ' ')" = "Game.cue x.bin " ] ||
+    fail "left on F: $(ls "$work/f" | tr '\n' ' ')"
+
+  step=rewrite
+  # Audio tracks without gaps, one line each: the repaired sheet, each
+  # track given an INDEX 00 and every line indented and ended in CR LF, is
+  # about twice the size. The backup fits; the rewrite does not.
+  {
+    printf 'FILE "x.bin" BINARY\n'
+    for i in $(seq 0 599); do
+      printf 'TRACK %02d AUDIO\nINDEX 01 %02d:%02d:00\n' $((i % 99 + 1)) $((i * 9 / 60)) $((i * 9 % 60))
+    done
+  } > "$work/audio.cue"
+  mkdir -p "$work/roomy"
+  cp "$work/audio.cue" "$work/roomy/Game.cue"
+  printf 'x' > "$work/roomy/x.bin"
+  run "$(native "$work/roomy/Game.cue")"
+  cp "$work/audio.cue" "$work/g/Game.cue"
+  printf 'x' > "$work/g/x.bin"
+  run 'G:\Game.cue'
+  same "$work/g/Game.cue.bak" "$work/audio.cue"
+  # The sheet stops short of its repaired form, on a whole prefix of it.
+  size=$(stat -c %s "$work/g/Game.cue")
+  [ "$size" -lt "$(stat -c %s "$work/roomy/Game.cue")" ] || fail "the rewrite did not run out of space"
+  cmp -s -n "$size" "$work/g/Game.cue" "$work/roomy/Game.cue" ||
+    fail "the cut-short sheet is not a prefix of its repaired form"
+  [ "$(ls "$work/g" | sort | tr '\n' ' ')" = "Game.cue Game.cue.bak x.bin " ] ||
+    fail "left on G: $(ls "$work/g" | tr '\n' ' ')"
+else
+  echo "usage: $0 devices|full-disk PROGRAM" >&2
+  exit 2
+fi
+
+[ "$failures" -eq 0 ] && echo "wine faults ($mode): all cases passed"
+exit $((failures > 0))
