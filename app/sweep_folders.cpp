@@ -3,6 +3,7 @@
 #include "app/rewrite_cue_sheet.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
+#include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
   // The listing lives in the run state so that EndRun can finish it when a

@@ -3,13 +3,11 @@
 
 #include <string>
 
-#include "files/folder_listing.h"
 #include "files/folder_search.h"
 #include "files/posix_path.h"
 #include "files/wildcard_match.h"
+#include "text/path_separator.h"
 #include "text/utf8.h"
-
-const char16_t kFolderSeparator = u'/';
 
 namespace {
 

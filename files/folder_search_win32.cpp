@@ -1,10 +1,7 @@
 #include <windows.h>
 
-#include "files/folder_listing.h"
 #include "files/folder_search.h"
 #include "files/win32_path.h"
-
-const char16_t kFolderSeparator = u'\\';
 
 namespace {
 

@@ -21,9 +21,9 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "files/file_copy.h"
-#include "files/folder_listing.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "files/current_folder.h"
 #include "files/file_size.h"
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 #include "ui/file_dialog.h"
@@ -26,11 +26,6 @@ bool ReadInputLine(Text* line) {
   if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
   *line = DecodeUtf8(bytes.data(), bytes.size());
   return true;
-}
-
-Text WithSeparator(const Text& folder) {
-  if (folder.empty() || folder.back() == u'\\' || folder.back() == u'/') return folder;
-  return folder + kFolderSeparator;
 }
 
 void ShowRequest(const FileDialogRequest& request, const Text& folder) {
@@ -56,7 +51,7 @@ Text ShowConsoleFileDialog(const FileDialogRequest& request) {
   // Relative names are taken in the initial folder, or where the process
   // stands when the dialog was given none.
   const Text folder =
-      WithSeparator(request.initialFolder.empty() ? CurrentFolder() : request.initialFolder);
+      WithFolderSeparator(request.initialFolder.empty() ? CurrentFolder() : request.initialFolder);
   while (true) {
     ShowRequest(request, folder);
     Text answer;
