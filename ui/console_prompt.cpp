@@ -17,14 +17,15 @@ void Print(std::FILE* stream, const Text& text) {
 }
 
 // One line of standard input without its LF or CR LF. False at the end of
-// input, unless a last unterminated line was read.
+// input, unless a last unterminated line was read. A typed path is a name
+// for the system, so bytes that are not UTF-8 are kept as they are.
 bool ReadInputLine(Text* line) {
   std::string bytes;
   int c;
   while ((c = std::fgetc(stdin)) != EOF && c != '\n') bytes += static_cast<char>(c);
   if (c == EOF && bytes.empty()) return false;
   if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-  *line = DecodeUtf8(bytes.data(), bytes.size());
+  *line = DecodeUtf8KeepingBytes(bytes.data(), bytes.size());
   return true;
 }
 

@@ -3,9 +3,9 @@
 #include <gtk/gtk.h>
 
 #include <cctype>
-#include <cstring>
 #include <string>
 
+#include "files/posix_path.h"
 #include "text/utf8.h"
 
 namespace {
@@ -120,7 +120,7 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   Text result;
   if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(native)) == GTK_RESPONSE_ACCEPT) {
     gchar* path = gtk_file_chooser_get_filename(chooser);
-    if (path != nullptr) result = DecodeUtf8(path, std::strlen(path));
+    if (path != nullptr) result = TextOfPosixPath(path);
     g_free(path);
   }
   g_object_unref(native);
