@@ -29,6 +29,15 @@ bool ReadInputLine(Text* line) {
   return true;
 }
 
+// No name a person means holds a control character, and the system would
+// cut a path at a NUL and take what comes before it for another file.
+bool HoldsControlCharacter(const Text& answer) {
+  for (char16_t c : answer) {
+    if (c < 0x20) return true;
+  }
+  return false;
+}
+
 void ShowRequest(const FileDialogRequest& request, const Text& folder) {
   Text types;
   const std::vector<FileFilter> filters = FiltersOf(request.filter);
@@ -57,6 +66,10 @@ Text ShowConsoleFileDialog(const FileDialogRequest& request) {
     ShowRequest(request, folder);
     Text answer;
     if (!ReadInputLine(&answer) || answer.empty()) return Text();
+    if (HoldsControlCharacter(answer)) {
+      Print(stderr, u"Not a name: it holds a control character\n");
+      continue;
+    }
     const Text path = IsAbsolutePath(answer) ? answer : folder + answer;
     // As a dialog does, refuse a name whose folder does not exist and ask again.
     const Text answerFolder = FolderOf(path);
