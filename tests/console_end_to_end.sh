@@ -154,6 +154,15 @@ run_with "" image/Game.bin
 first_prompt_skipped "an image"
 cmp -s "$args/image/Game.cue" "$work/game.expected" || fail "an image: its sheet is not the three lines"
 
+# A name that is not UTF-8 reaches the system as the bytes it was given.
+latin1=$(printf 'Caf\351.cue')
+mkdir -p "$args/latin1"
+cp "$data/latin1_title.cue" "$args/latin1/$latin1"
+printf 'x' > "$args/latin1/Cafe.bin"
+run_with "" "latin1/$latin1"
+first_prompt_skipped "a Latin-1 name"
+expect "$args/latin1/$latin1" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
+
 # A folder counts as its own "all"; so does a path named "all".
 run_with "" shelf
 first_prompt_skipped "a folder"
