@@ -34,6 +34,13 @@ FileLineParts ReadFileLine(const Text& line) {
   return parts;
 }
 
+Text BareImageName(const Text& writtenName) {
+  const size_t lastSeparator = writtenName.find_last_of(u"\\/");
+  const size_t start = lastSeparator == Text::npos ? 0 : lastSeparator + 1;
+  const size_t end = writtenName.find(u'"', start);
+  return writtenName.substr(start, end == Text::npos ? Text::npos : end - start);
+}
+
 Text FileTypeToWrite(const Text& writtenType, const Text& imageName) {
   // MOTOROLA is raw audio with its bytes swapped; read as BINARY it plays
   // as noise, whatever the file is called.

@@ -20,6 +20,12 @@ struct FileLineParts {
 // as the name, since a name without a type still says which file is meant.
 FileLineParts ReadFileLine(const Text& line);
 
+// The bare file name a FILE line's name stands for: everything up to its
+// last "\" or "/" dropped, and the name ended at a double quote. Both
+// separators count on every platform, since sheets are written on Windows
+// too: "D:\Rips\Racer.bin" names Racer.bin wherever the sheet is read.
+Text BareImageName(const Text& writtenName);
+
 // The type a repaired FILE line gives imageName, its sheet having written
 // writtenType (in any letter case): MOTOROLA and the compressed or wave
 // audio types are kept, everything else becomes BINARY.

@@ -1,11 +1,10 @@
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/start_up.h"
-#include "text/utf8.h"
+#include "files/posix_path.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ const char kUsage[] =
 
 int main(int argc, char** argv) {
   std::vector<Text> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(DecodeUtf8(argv[i], std::strlen(argv[i])));
+  for (int i = 1; i < argc; ++i) arguments.push_back(TextOfPosixPath(argv[i]));
   const CommandLine line = ReadCommandLine(arguments);
   switch (line.request) {
     case CommandLineRequest::Help:
@@ -33,7 +32,7 @@ int main(int argc, char** argv) {
       std::puts("brindlet " BRINDLET_VERSION);
       return 0;
     case CommandLineRequest::UnknownOption:
-      std::fprintf(stderr, "brindlet: unknown option %s\n%s", EncodeUtf8(line.option).c_str(),
+      std::fprintf(stderr, "brindlet: unknown option %s\n%s", PosixPath(line.option).c_str(),
                    kUsage);
       return 2;
     case CommandLineRequest::Run:

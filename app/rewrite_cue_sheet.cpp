@@ -112,7 +112,7 @@ void WriteLineFor(FileHandle sheet, const Text& line, const Text& sheetFolder, T
   const Text keyword = KeptKeyword(fields[0]);
   if (StringsEqual(keyword, u"FILE")) {
     const FileLineParts parts = ReadFileLine(line);
-    const Text imageName = ResolveImageName(sheetFolder, FileNameOf(parts.name));
+    const Text imageName = ResolveImageName(sheetFolder, BareImageName(parts.name));
     WriteLine(sheet, u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
     // Index times count from the start of each file.
     track.lastIndexTime.clear();

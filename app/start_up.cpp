@@ -7,8 +7,8 @@
 #include "app/sweep_folders.h"
 #include "files/current_folder.h"
 #include "files/file_size.h"
-#include "files/folder_listing.h"
 #include "files/text_file.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "ui/file_dialog.h"
 
@@ -42,8 +42,7 @@ Text ChoiceForPath(const Text& path) {
   // A folder is asked of its own "all", as if confirmed inside it. This
   // comes before the name rule, so a folder that happens to be called
   // "all" is swept itself, not its parent.
-  const char16_t last = full.back();
-  return last == u'\\' || last == u'/' ? full + u"all" : full + kFolderSeparator + u"all";
+  return WithFolderSeparator(full) + u"all";
 }
 
 void RunBrindlet(const std::vector<Text>& paths) {

@@ -3,10 +3,13 @@
 #include "app/rewrite_cue_sheet.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
+#include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
-  // The listing lives in the run state so that EndRun can finish it when a
-  // sheet without a backup ends the run mid-sweep.
+  // The sweep's listing is one of the values the run keeps, beside the
+  // chosen path and folder, so where a sweep stands can be seen from
+  // outside it. EndRun finishes it with every other open listing, wherever
+  // the run ends.
   gRun.listing = ListFolder(DynamicNumber, folder, u"*.*");
   if (gRun.listing == 0) return;
   while (NextEntry(gRun.listing)) {

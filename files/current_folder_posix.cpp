@@ -3,7 +3,8 @@
 #include <string>
 
 #include "files/current_folder.h"
-#include "text/utf8.h"
+#include "files/posix_path.h"
+#include "text/path_separator.h"
 
 Text CurrentFolder() {
   std::string folder(4096, '\0');
@@ -11,9 +12,7 @@ Text CurrentFolder() {
     if (folder.size() > (1u << 20)) return Text();
     folder.resize(folder.size() * 2);
   }
-  folder.resize(std::char_traits<char>::length(folder.c_str()));
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return DecodeUtf8(folder.data(), folder.size());
+  return WithFolderSeparator(TextOfPosixPath(folder.c_str()));
 }
 
 bool IsAbsolutePath(const Text& path) { return !path.empty() && path[0] == u'/'; }

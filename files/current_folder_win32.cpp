@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "files/current_folder.h"
+#include "text/path_separator.h"
 
 Text CurrentFolder() {
   const DWORD size = GetCurrentDirectoryW(0, nullptr);
@@ -8,8 +9,7 @@ Text CurrentFolder() {
   Text folder(size, u'\0');
   const DWORD length = GetCurrentDirectoryW(size, reinterpret_cast<wchar_t*>(&folder[0]));
   folder.resize(length);
-  if (folder.empty() || folder.back() != u'\\') folder += u'\\';
-  return folder;
+  return WithFolderSeparator(folder);
 }
 
 bool IsAbsolutePath(const Text& path) {

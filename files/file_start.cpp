@@ -3,7 +3,7 @@
 #include "files/platform_file.h"
 
 std::string ReadFileStart(const Text& path, int32_t count) {
-  const PlatformFile file = OpenPlatformFileForReading(path);
+  const PlatformFile file = OpenPlatformFileForPeeking(path);
   if (file == kNoPlatformFile || count <= 0) {
     if (file != kNoPlatformFile) ClosePlatformFile(file);
     return std::string();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/folder_search.h"
+#include "text/path_separator.h"
 
 namespace {
 
@@ -45,9 +46,7 @@ void EndSearch(FolderListing& listing) {
 }  // namespace
 
 Text SearchPathFor(const Text& folder, const Text& pattern) {
-  Text path = folder;
-  if (!path.empty() && path.back() != kFolderSeparator) path += kFolderSeparator;
-  return path + (pattern.empty() ? Text(u"*.*") : pattern);
+  return WithFolderSeparator(folder) + (pattern.empty() ? Text(u"*.*") : pattern);
 }
 
 ListingHandle ListFolder(int32_t number, const Text& folder, const Text& pattern) {

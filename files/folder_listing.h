@@ -10,10 +10,6 @@ using ListingHandle = intptr_t;
 // Asks ListFolder for a new listing with a handle of its own.
 constexpr int32_t DynamicNumber = -1;
 
-// The separator the system appends to a folder to name something inside
-// it: "\" on Windows, "/" elsewhere.
-extern const char16_t kFolderSeparator;
-
 // Opens a listing of the entries of folder whose names match pattern
 // ("*" any run, "?" one character, letters in any case; "" means "*.*").
 // number is DynamicNumber, or 0 and up for a numbered listing, which

@@ -3,13 +3,10 @@
 
 #include <string>
 
-#include "files/folder_listing.h"
 #include "files/folder_search.h"
 #include "files/posix_path.h"
 #include "files/wildcard_match.h"
-#include "text/utf8.h"
-
-const char16_t kFolderSeparator = u'/';
+#include "text/path_separator.h"
 
 namespace {
 
@@ -28,7 +25,7 @@ bool IsDotEntry(const char* name) {
 bool NextMatch(PosixSearch& search, FolderEntry* entry) {
   while (const dirent* found = readdir(search.folder)) {
     if (search.isRoot && IsDotEntry(found->d_name)) continue;
-    Text name = DecodeUtf8(found->d_name, std::char_traits<char>::length(found->d_name));
+    Text name = TextOfPosixPath(found->d_name);
     if (!MatchesWildcard(name, search.pattern)) continue;
     bool isFolder = found->d_type == DT_DIR;
     if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {

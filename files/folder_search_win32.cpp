@@ -1,11 +1,8 @@
 #include <windows.h>
 
-#include "files/folder_listing.h"
 #include "files/folder_search.h"
 #include "files/wildcard_match.h"
 #include "files/win32_path.h"
-
-const char16_t kFolderSeparator = u'\\';
 
 namespace {
 

@@ -7,6 +7,8 @@
 // The thin layer between the file services and the platform's files.
 // Every open for reading or rewriting is exclusive: no other opener gets
 // the file while it is held. Only regular files are ever opened.
+// Where the file system has no locks (a share without a lock service),
+// files are opened without them rather than not at all.
 using PlatformFile = intptr_t;
 constexpr PlatformFile kNoPlatformFile = -1;
 // What an open for rewriting gives when another opener holds the file.
@@ -18,6 +20,11 @@ PlatformFile OpenPlatformFileForReading(const Text& path);
 // An existing file, for copying from: shared with other readers, refused
 // while anyone holds it exclusively. Symbolic links are followed.
 PlatformFile OpenPlatformFileForCopying(const Text& path);
+
+// An existing file, for a look at its first bytes: no lock is taken and
+// none is heeded, so an image that another program (an emulator) holds
+// open, even exclusively, still reads.
+PlatformFile OpenPlatformFileForPeeking(const Text& path);
 
 // A file to be rewritten in place, for writing (and reading where
 // allowed): never emptied here, never reached through a symbolic link,

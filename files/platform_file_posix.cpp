@@ -10,12 +10,11 @@
 
 namespace {
 
-// Opens without blocking (a FIFO would wait for a writer), refuses anything
-// but a regular file, and takes the lock (LOCK_EX stands in for Windows'
-// share mode 0). O_NONBLOCK stays set: reads and writes of a regular file
-// ignore it, and clearing it would cost two more calls per open. The
-// result is a descriptor, kNoPlatformFile, or kPlatformFileHeld.
-PlatformFile OpenLocked(const Text& path, int flags, int lock) {
+// Opens without blocking (a FIFO would wait for a writer) and refuses
+// anything but a regular file. O_NONBLOCK stays set: reads and writes of a
+// regular file ignore it, and clearing it would cost two more calls per
+// open. A descriptor, or kNoPlatformFile.
+PlatformFile OpenRegular(const Text& path, int flags) {
   const int fd = open(PosixPath(path).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return kNoPlatformFile;
   struct stat info;
@@ -24,6 +23,15 @@ PlatformFile OpenLocked(const Text& path, int flags, int lock) {
     errno = EISDIR;  // not a file this layer opens, whatever close left here
     return kNoPlatformFile;
   }
+  return fd;
+}
+
+// OpenRegular, then the lock (LOCK_EX stands in for Windows' share mode
+// 0). A descriptor, kNoPlatformFile, or kPlatformFileHeld.
+PlatformFile OpenLocked(const Text& path, int flags, int lock) {
+  const PlatformFile file = OpenRegular(path, flags);
+  if (file == kNoPlatformFile) return file;
+  const int fd = static_cast<int>(file);
   if (HeldElsewhere(fd, lock)) {
     close(fd);
     return kPlatformFileHeld;
@@ -44,6 +52,8 @@ PlatformFile OpenPlatformFileForReading(const Text& path) {
 PlatformFile OpenPlatformFileForCopying(const Text& path) {
   return RefuseHeld(OpenLocked(path, O_RDONLY, LOCK_SH));
 }
+
+PlatformFile OpenPlatformFileForPeeking(const Text& path) { return OpenRegular(path, O_RDONLY); }
 
 PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
   // O_NOFOLLOW: a sheet that is a link to some other file, or a dangling

@@ -40,6 +40,18 @@ PlatformFile OpenPlatformFileForCopying(const Text& path) {
       OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
 }
 
+PlatformFile OpenPlatformFileForPeeking(const Text& path) {
+  const DWORD shareEverything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE handle = CreateFileW(WidePath(path), GENERIC_READ, shareEverything, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A pipe or a device would keep the read waiting: files on disk only.
+  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return kNoPlatformFile;
+  }
+  return FromHandle(handle);
+}
+
 PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
   const DWORD disposition = createMissing ? OPEN_ALWAYS : OPEN_EXISTING;
   const PlatformFile file = OpenNotThroughLinks(path, GENERIC_READ | GENERIC_WRITE, disposition);

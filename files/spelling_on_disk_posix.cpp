@@ -53,7 +53,7 @@ Text SpellingOnDisk(const Text& folder, const Text& name) {
   auto match = std::lower_bound(gSpellings.names.begin(), gSpellings.names.end(),
                                 std::make_pair(wanted, std::string()));
   for (; match != gSpellings.names.end() && match->first == wanted; ++match) {
-    const Text candidate = DecodeUtf8(match->second.data(), match->second.size());
+    const Text candidate = TextOfPosixPath(match->second.c_str());
     if (FileSize(folder + candidate) >= 1) return candidate;
   }
   return Text();

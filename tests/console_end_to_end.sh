@@ -74,6 +74,16 @@ run "$work/no/such/folder/x.cue" "$work/images/Game.bin"
 printf 'FILE "Game.bin" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' > "$work/game.expected"
 cmp -s "$work/images/Game.cue" "$work/game.expected" || fail "the image's sheet is not the three lines"
 
+# So is an answer holding a control character: a NUL would cut the path
+# there, and the empty file "keep" would take the image's sheet.
+mkdir -p "$work/nul"
+: > "$work/nul/keep"
+printf '%s/nul/keep\0x.bin\n%s/nul/Game.bin\n' "$work" "$work" |
+  (cd "$work" && "$brindlet") > "$work/out.txt" 2> "$work/err.txt" || fail "exit code $? for a NUL"
+[ ! -s "$work/nul/keep" ] || fail "an answer holding a NUL wrote into another file"
+[ "$(wc -l < "$work/err.txt")" -eq 1 ] || fail "the refusal of a NUL was not one line on stderr"
+cmp -s "$work/nul/Game.cue" "$work/game.expected" || fail "the answer after a NUL was not asked for"
+
 # A relative name is taken in the current folder.
 mkdir -p "$work/here"
 (cd "$work/here" && printf 'Here.iso\n' | "$brindlet" > /dev/null) || fail "relative name run failed"
@@ -143,6 +153,15 @@ done
 run_with "" image/Game.bin
 first_prompt_skipped "an image"
 cmp -s "$args/image/Game.cue" "$work/game.expected" || fail "an image: its sheet is not the three lines"
+
+# A name that is not UTF-8 reaches the system as the bytes it was given.
+latin1=$(printf 'Caf\351.cue')
+mkdir -p "$args/latin1"
+cp "$data/latin1_title.cue" "$args/latin1/$latin1"
+printf 'x' > "$args/latin1/Cafe.bin"
+run_with "" "latin1/$latin1"
+first_prompt_skipped "a Latin-1 name"
+expect "$args/latin1/$latin1" "$data/latin1_title.expected.cue" "$data/latin1_title.cue"
 
 # A folder counts as its own "all"; so does a path named "all".
 run_with "" shelf

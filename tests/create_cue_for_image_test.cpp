@@ -1,9 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "app/create_cue_for_image.h"
 #include "files/file_size.h"
+#include "files/platform_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -86,4 +95,51 @@ TEST(TrackModeOf, OnlyProvenFormatsChangeTheMode) {
   std::string raw = RawImage(2) + std::string(40000, '\0');
   raw.replace(32769, 5, "CD001");
   EXPECT_EQ(TrackModeOf(raw), u"MODE2/2352");
+}
+
+// An emulator running an image holds it open, perhaps locked: the look at
+// its first bytes still gets through, and the mode is still proven.
+TEST(TrackModeOf, AnImageHeldByAnotherProgramIsStillRead) {
+  // Each holder takes the image and gives back what lets it go again.
+  using Holder = std::function<std::function<void()>(const Text&)>;
+  std::vector<Holder> holders = {[](const Text& image) -> std::function<void()> {
+    // Another opener reading it, sharing it as the platform layer shares.
+    const PlatformFile reader = OpenPlatformFileForCopying(image);
+    EXPECT_NE(reader, kNoPlatformFile);
+    return [reader] { ClosePlatformFile(reader); };
+  }};
+#ifndef _WIN32
+  holders.push_back([](const Text& image) -> std::function<void()> {
+    // Another process with an exclusive lock on it.
+    int ready[2], release[2];
+    EXPECT_EQ(pipe(ready), 0);
+    EXPECT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(release[1]);  // so that the parent's close ends the wait below
+      const int fd = open(Fs(image).c_str(), O_RDONLY);
+      const bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+      char byte = locked ? 'y' : 'n';
+      if (write(ready[1], &byte, 1) != 1 || read(release[0], &byte, 1) < 0) _exit(1);
+      _exit(0);
+    }
+    char locked = 'n';
+    EXPECT_EQ(read(ready[0], &locked, 1), 1);
+    EXPECT_EQ(locked, 'y');
+    return [=] {
+      close(release[1]);
+      waitpid(child, nullptr, 0);
+      for (const int end : {ready[0], ready[1], release[0]}) close(end);
+    };
+  });
+#endif
+  for (size_t i = 0; i < holders.size(); ++i) {
+    SCOPED_TRACE(i);
+    TempFolder folder;
+    WriteBytes(folder / u"Held.iso", IsoImage());
+    const std::function<void()> letGo = holders[i](folder / u"Held.iso");
+    CreateCueForImage(folder / u"Held.iso");
+    letGo();
+    EXPECT_EQ(ReadBytes(folder / u"Held.cue"), SheetFor("Held.iso", "MODE1/2048"));
+  }
 }

@@ -9,9 +9,11 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -21,10 +23,28 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "files/file_copy.h"
-#include "files/folder_listing.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
+
+namespace {
+
+// What flock fails with in a child that plays a file system whose locks
+// do not work; 0 lets every call through to the kernel.
+int gFlockFailure = 0;
+
+}  // namespace
+
+// Every flock call of the program under test comes here before the C
+// library's, as it would to an LD_PRELOAD shim.
+extern "C" int flock(int fd, int operation) noexcept {
+  if (gFlockFailure != 0) {
+    errno = gFlockFailure;
+    return -1;
+  }
+  return static_cast<int>(syscall(SYS_flock, fd, operation));
+}
 
 namespace {
 
@@ -380,5 +400,38 @@ TEST(FaultInjection, RunsKilledAtAnyInstant) {
     ASSERT_EQ(InChild(rewrite), 0);
     EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
     EXPECT_EQ(ReadBytes(sheet), repaired);
+  }
+}
+
+// A share without a lock service fails every lock with ENOLCK, some mounts
+// with EOPNOTSUPP or EINVAL: the run goes on without locks and repairs
+// every sheet. Only EWOULDBLOCK says that another program holds a sheet,
+// which is then passed by, and the run still goes on.
+TEST(FaultInjection, LockErrorsOtherThanHeldGoOnWithoutTheLock) {
+  const std::string original = "FILE \"x.bin\" BINARY\r\nTRACK 01 MODE1/2352\r\n";
+  const std::string repaired = "FILE \"x.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n";
+  for (const int failure : {ENOLCK, EOPNOTSUPP, EINVAL, EWOULDBLOCK}) {
+    SCOPED_TRACE(failure);
+    TempFolder folder;
+    const Text library = folder.Folder(u"library");
+    std::vector<Text> sheets;
+    for (const Text& games : {folder.Folder(u"library/g0"), folder.Folder(u"library/g1")}) {
+      WriteBytes(games + u"x.bin", "x");
+      for (const Text name : {u"a.cue", u"b.cue"}) {
+        WriteBytes(games + name, original);
+        sheets.push_back(games + name);
+      }
+    }
+    EXPECT_EQ(InChild([&] {
+                gFlockFailure = failure;
+                ScriptDialogAnswers({library + u"all"});
+                return RunProgramToEnd() ? 0 : 1;
+              }),
+              0);
+    const bool held = failure == EWOULDBLOCK;
+    for (const Text& sheet : sheets) {
+      EXPECT_EQ(ReadBytes(sheet), held ? original : repaired) << Fs(sheet);
+      EXPECT_EQ(ReadBytes(sheet + u".bak"), held ? "<missing>" : original) << Fs(sheet);
+    }
   }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 #include "ui/file_dialog.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "files/file_copy.h"
 #include "files/file_size.h"
-#include "files/folder_listing.h"
 #include "files/text_file.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 TEST(FileSize, FilesFoldersAndNothing) {
   TempFolder folder;

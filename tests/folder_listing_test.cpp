@@ -5,6 +5,7 @@
 #include "files/folder_listing.h"
 #include "files/wildcard_match.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <random>
 
 #include "app/rewrite_cue_sheet.h"
-#include "files/folder_listing.h"
 #include "files/text_file.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "app/start_up.h"
-#include "files/folder_listing.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "files/text_file.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 namespace {
 

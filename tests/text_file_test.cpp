@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "files/file_size.h"
-#include "files/folder_listing.h"
 #include "files/text_file.h"
 #include "tests/support/temp_folder.h"
+#include "text/path_separator.h"
 
 namespace {
 

@@ -43,7 +43,8 @@ TEST(Utf8, EncodesAndRoundTrips) {
 // The text-file service converts with the platform's own codec on Windows
 // and with the portable one elsewhere. The line reader hands the decoder
 // well-formed UTF-8 only (it replaces what is not itself), so on that the
-// two must agree exactly, and they must encode any text alike.
+// two must agree exactly, and they must encode alike any text but one
+// holding the stand-ins for name bytes, which only POSIX names do.
 TEST(Utf8, PortableCodecMatchesThePlatformCodec) {
   std::mt19937 random(20261208);
   for (int i = 0; i < 3000; ++i) {
@@ -69,6 +70,27 @@ TEST(Utf8, PortableCodecMatchesThePlatformCodec) {
                                             Text(1, char16_t(0xDFFF)) + u"x",
                                             u"a" + Text(1, char16_t(0xDBFF)) + u"b"}) {
     EXPECT_EQ(EncodeUtf8(text), EncodeLineText(text));
+  }
+}
+
+// A POSIX name is bytes, UTF-8 or not: what is UTF-8 reads as text, each
+// other byte stands for itself, and every name comes back byte for byte.
+TEST(Utf8, NamesKeepTheirBytes) {
+  const auto keep = [](const std::string& bytes) {
+    return DecodeUtf8KeepingBytes(bytes.data(), bytes.size());
+  };
+  EXPECT_EQ(keep("Caf\xE9.cue"), u"Caf\xDCE9.cue");
+  EXPECT_EQ(keep("Caf\xC3\xA9.cue"), u"Caf\u00E9.cue");
+  EXPECT_EQ(keep("\xE2\x82x\xED\xA0\x80"), u"\xDCE2\xDC82x\xDCED\xDCA0\xDC80");
+  EXPECT_EQ(EncodeUtf8(u"\xDCE9\xDC80\xDCFF"), "\xE9\x80\xFF");
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes(random() % 12, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() % 0x100);
+    ASSERT_EQ(EncodeUtf8(keep(bytes)), bytes);
+    if (EncodeUtf8(Decode(bytes)) == bytes) {
+      ASSERT_EQ(keep(bytes), Decode(bytes));  // well-formed: read as text alike
+    }
   }
 }
 

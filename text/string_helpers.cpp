@@ -1,11 +1,19 @@
 #include "text/string_helpers.h"
 
-namespace {
+#include "text/path_separator.h"
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+namespace {
 
 // A path may arrive wrapped in double quotes, as a cue sheet writes it.
 size_t QuotedStart(const Text& path) { return !path.empty() && path[0] == u'"' ? 1 : 0; }
+
+// The position after the path's last folder separator, or npos.
+size_t AfterLastSeparator(const Text& path) {
+  for (size_t i = path.size(); i-- > 0;) {
+    if (IsFolderSeparator(path[i])) return i + 1;
+  }
+  return Text::npos;
+}
 
 }  // namespace
 
@@ -47,9 +55,8 @@ Text RightOf(const Text& text, int32_t count) {
 int32_t StringsEqual(const Text& a, const Text& b) { return a == b ? 1 : 0; }
 
 Text FileNameOf(const Text& path, int32_t flags) {
-  size_t start = QuotedStart(path);
-  const size_t lastSeparator = path.find_last_of(u"\\/");
-  if (lastSeparator != Text::npos) start = lastSeparator + 1;
+  const size_t afterSeparator = AfterLastSeparator(path);
+  const size_t start = afterSeparator != Text::npos ? afterSeparator : QuotedStart(path);
   size_t end = path.find(u'"', start);
   if (end == Text::npos) end = path.size();
   const Text name = path.substr(start, end - start);
@@ -67,8 +74,9 @@ Text FileNameOf(const Text& path, int32_t flags) {
 Text FolderOf(const Text& path) {
   const size_t start = QuotedStart(path);
   size_t folderEnd = 0;
-  for (size_t i = 0; i < path.size() && path[i] != u'|'; ++i) {
-    if (IsSeparator(path[i])) folderEnd = i + 1;
+  const size_t searchEnd = FolderSearchEnd(path);
+  for (size_t i = 0; i < searchEnd; ++i) {
+    if (IsFolderSeparator(path[i])) folderEnd = i + 1;
   }
   if (folderEnd <= start) return Text();
   return path.substr(start, folderEnd - start);
@@ -78,13 +86,13 @@ Text ExtensionOf(const Text& path) {
   size_t dot = 0;
   for (size_t i = path.size(); i-- > 1;) {
     const char16_t c = path[i];
-    if (c == u' ' || IsSeparator(c)) return Text();
+    if (c == u' ' || IsFolderSeparator(c)) return Text();
     if (c == u'.') {
       dot = i;
       break;
     }
   }
-  if (dot == 0 || IsSeparator(path[dot - 1])) return Text();
+  if (dot == 0 || IsFolderSeparator(path[dot - 1])) return Text();
   const size_t end = path.find(u'"', dot + 1);
   return path.substr(dot + 1, end == Text::npos ? Text::npos : end - dot - 1);
 }

@@ -31,7 +31,12 @@ inline char16_t AsciiLower(char16_t c) {
 // 1 when both texts hold the same code units, else 0. No folding of any kind.
 int32_t StringsEqual(const Text& a, const Text& b);
 
-// The name after the last "\" or "/", up to a double quote; with
+// The path helpers below take apart this platform's own paths, at the
+// separators text/path_separator.h names: "\" and "/" on Windows, "/"
+// alone elsewhere. A name read from a FILE line has a rule of its own
+// (BareImageName), since a sheet may come from either platform.
+
+// The name after the last separator, up to a double quote; with
 // NoExtension, without its extension.
 Text FileNameOf(const Text& path, int32_t flags = 0);
 

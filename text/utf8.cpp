@@ -4,6 +4,10 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
+// A byte 0x80 to 0xFF that is no part of a character, kept as the lone
+// surrogate U+DC00 + byte (U+DC80 to U+DCFF); no well-formed text holds one.
+constexpr char16_t kByteStandIn = 0xDC00;
+
 void AppendCodePoint(Text& out, char32_t c) {
   if (c < 0x10000) {
     out += static_cast<char16_t>(c);
@@ -32,9 +36,9 @@ int TrailCount(unsigned char lead) {
   return -1;
 }
 
-}  // namespace
-
-Text DecodeUtf8(const char* bytes, size_t count) {
+// Decodes; a byte run that forms no character becomes one U+FFFD, or with
+// keepBytes one stand-in surrogate per byte.
+Text Decode(const char* bytes, size_t count, bool keepBytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
   Text out;
   out.reserve(count);
@@ -45,29 +49,39 @@ Text DecodeUtf8(const char* bytes, size_t count) {
     while (ascii < count && in[ascii] < 0x80) ++ascii;
     out.append(in + i, in + ascii);
     if ((i = ascii) == count) break;
+    const size_t start = i;
     const unsigned char lead = in[i++];
     const int trail = TrailCount(lead);
-    if (trail < 0) {
-      out += kReplacement;
-      continue;
-    }
-    unsigned char low, high;
-    SecondByteRange(lead, &low, &high);
-    char32_t c = lead & (0x3F >> trail);
     int taken = 0;
-    while (taken < trail && i < count && in[i] >= low && in[i] <= high) {
-      c = (c << 6) | (in[i++] & 0x3F);
-      ++taken;
-      low = 0x80;
-      high = 0xBF;
+    char32_t c = 0;
+    if (trail > 0) {
+      unsigned char low, high;
+      SecondByteRange(lead, &low, &high);
+      c = lead & (0x3F >> trail);
+      while (taken < trail && i < count && in[i] >= low && in[i] <= high) {
+        c = (c << 6) | (in[i++] & 0x3F);
+        ++taken;
+        low = 0x80;
+        high = 0xBF;
+      }
     }
-    if (taken == trail) {
+    if (trail > 0 && taken == trail) {
       AppendCodePoint(out, c);
+    } else if (keepBytes) {
+      for (size_t b = start; b < i; ++b) out += static_cast<char16_t>(kByteStandIn + in[b]);
     } else {
       out += kReplacement;  // the byte that broke the sequence is read afresh
     }
   }
   return out;
+}
+
+}  // namespace
+
+Text DecodeUtf8(const char* bytes, size_t count) { return Decode(bytes, count, false); }
+
+Text DecodeUtf8KeepingBytes(const char* bytes, size_t count) {
+  return Decode(bytes, count, true);
 }
 
 bool IsWellFormedCharacter(const unsigned char* bytes, size_t count) {
@@ -96,6 +110,9 @@ std::string EncodeUtf8(const Text& text) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF) {
+      *at++ = static_cast<char>(c - kByteStandIn);
+      continue;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = kReplacement;
     }

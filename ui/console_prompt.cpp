@@ -3,7 +3,7 @@
 
 #include "files/current_folder.h"
 #include "files/file_size.h"
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 #include "ui/file_dialog.h"
@@ -17,20 +17,25 @@ void Print(std::FILE* stream, const Text& text) {
 }
 
 // One line of standard input without its LF or CR LF. False at the end of
-// input, unless a last unterminated line was read.
+// input, unless a last unterminated line was read. A typed path is a name
+// for the system, so bytes that are not UTF-8 are kept as they are.
 bool ReadInputLine(Text* line) {
   std::string bytes;
   int c;
   while ((c = std::fgetc(stdin)) != EOF && c != '\n') bytes += static_cast<char>(c);
   if (c == EOF && bytes.empty()) return false;
   if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-  *line = DecodeUtf8(bytes.data(), bytes.size());
+  *line = DecodeUtf8KeepingBytes(bytes.data(), bytes.size());
   return true;
 }
 
-Text WithSeparator(const Text& folder) {
-  if (folder.empty() || folder.back() == u'\\' || folder.back() == u'/') return folder;
-  return folder + kFolderSeparator;
+// No name a person means holds a control character, and the system would
+// cut a path at a NUL and take what comes before it for another file.
+bool HoldsControlCharacter(const Text& answer) {
+  for (char16_t c : answer) {
+    if (c < 0x20) return true;
+  }
+  return false;
 }
 
 void ShowRequest(const FileDialogRequest& request, const Text& folder) {
@@ -56,11 +61,15 @@ Text ShowConsoleFileDialog(const FileDialogRequest& request) {
   // Relative names are taken in the initial folder, or where the process
   // stands when the dialog was given none.
   const Text folder =
-      WithSeparator(request.initialFolder.empty() ? CurrentFolder() : request.initialFolder);
+      WithFolderSeparator(request.initialFolder.empty() ? CurrentFolder() : request.initialFolder);
   while (true) {
     ShowRequest(request, folder);
     Text answer;
     if (!ReadInputLine(&answer) || answer.empty()) return Text();
+    if (HoldsControlCharacter(answer)) {
+      Print(stderr, u"Not a name: it holds a control character\n");
+      continue;
+    }
     const Text path = IsAbsolutePath(answer) ? answer : folder + answer;
     // As a dialog does, refuse a name whose folder does not exist and ask again.
     const Text answerFolder = FolderOf(path);

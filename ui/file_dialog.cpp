@@ -1,6 +1,6 @@
 #include "ui/file_dialog.h"
 
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 
 Text ChooseFileToSave(const Text& title, const Text& defaultFile, const Text& filter,
                       int32_t filterPosition) {

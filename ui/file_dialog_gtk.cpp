@@ -3,9 +3,9 @@
 #include <gtk/gtk.h>
 
 #include <cctype>
-#include <cstring>
 #include <string>
 
+#include "files/posix_path.h"
 #include "text/utf8.h"
 
 namespace {
@@ -57,10 +57,11 @@ void AddFilters(GtkFileChooser* chooser, const FileDialogRequest& request) {
   }
 }
 
-// The folder shown first: the request's, or for an empty one (a bare default
-// name) where the process stands, as Windows' dialogs do.
+// The folder shown first, as the system names it: the request's, or for an
+// empty one (a bare default name) where the process stands, as Windows'
+// dialogs do.
 std::string InitialFolder(const FileDialogRequest& request) {
-  if (!request.initialFolder.empty()) return Utf8(request.initialFolder);
+  if (!request.initialFolder.empty()) return PosixPath(request.initialFolder);
   gchar* current = g_get_current_dir();
   std::string folder = current;
   g_free(current);
@@ -68,26 +69,10 @@ std::string InitialFolder(const FileDialogRequest& request) {
 }
 
 void SetInitialFolderAndName(GtkFileChooser* chooser, const FileDialogRequest& request) {
-  if (!request.hasInitialFolder) {
-    if (request.kind == FileDialogKind::Save) {
-      gtk_file_chooser_set_current_name(chooser, Utf8(request.initialName).c_str());
-    }
-    return;
+  if (request.hasInitialFolder) {
+    gtk_file_chooser_set_current_folder(chooser, InitialFolder(request).c_str());
   }
-  const std::string folder = InitialFolder(request);
-  if (request.kind == FileDialogKind::Save) {
-    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
-    gtk_file_chooser_set_current_name(chooser, Utf8(request.initialName).c_str());
-    return;
-  }
-  // An open-style chooser has no name box to fill: it selects the file if
-  // it is there, else it just opens the folder.
-  const std::string path = folder + "/" + Utf8(request.initialName);
-  if (!request.initialName.empty() && g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
-    gtk_file_chooser_set_filename(chooser, path.c_str());
-  } else {
-    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
-  }
+  gtk_file_chooser_set_current_name(chooser, Utf8(request.initialName).c_str());
 }
 
 // Lets GTK take the closed chooser off the screen before the run goes on.
@@ -102,13 +87,14 @@ void InitDialogs() { gHaveDisplay = gtk_init_check(nullptr, nullptr); }
 Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   if (!gHaveDisplay) return ShowConsoleFileDialog(request);
 
-  // Save-style takes any name in an existing folder. GTK's open-style
-  // chooser, unlike Windows' dialog, refuses a typed name that does not
-  // exist and stays open; the user then picks an existing file or cancels.
-  const bool save = request.kind == FileDialogKind::Save;
-  GtkFileChooserNative* native = gtk_file_chooser_native_new(
-      Utf8(request.title).c_str(), nullptr,
-      save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
+  // Both kinds are GTK's save-style chooser, the open kind with an "Open"
+  // button: GTK's open-style one has no name box, so it could neither show
+  // which image is missing nor take a new name in an existing folder, as
+  // Windows' open dialog does.
+  const bool open = request.kind == FileDialogKind::Open;
+  GtkFileChooserNative* native =
+      gtk_file_chooser_native_new(Utf8(request.title).c_str(), nullptr,
+                                  GTK_FILE_CHOOSER_ACTION_SAVE, open ? "_Open" : nullptr, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
   gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(native), TRUE);
   // An existing file is returned without a question, as on Windows.
@@ -120,7 +106,7 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   Text result;
   if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(native)) == GTK_RESPONSE_ACCEPT) {
     gchar* path = gtk_file_chooser_get_filename(chooser);
-    if (path != nullptr) result = DecodeUtf8(path, std::strlen(path));
+    if (path != nullptr) result = TextOfPosixPath(path);
     g_free(path);
   }
   g_object_unref(native);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 
 namespace fs = std::filesystem;
 

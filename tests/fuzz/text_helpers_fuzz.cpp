@@ -8,6 +8,7 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "text/timestamp.h"
 
@@ -17,6 +18,13 @@ constexpr timestamp kLastTimestamp = 2147483647;
 
 bool HasAny(const Text& text, const char16_t* characters) {
   return text.find_first_of(characters) != Text::npos;
+}
+
+bool HasFolderSeparator(const Text& text) {
+  for (char16_t c : text) {
+    if (IsFolderSeparator(c)) return true;
+  }
+  return false;
 }
 
 // Whether every "%" of the mask starts a field name; a lone "%" reads as
@@ -57,14 +65,14 @@ void CheckPaths(const Text& path) {
   const Text name = FileNameOf(path);
   const Text bare = FileNameOf(path, NoExtension);
   FUZZ_CHECK(name.rfind(bare, 0) == 0);
-  FUZZ_CHECK(!HasAny(name, u"\\/\""));
+  FUZZ_CHECK(!HasFolderSeparator(name) && !HasAny(name, u"\""));
   if (HasAny(path, u"\"|")) return;
   FUZZ_CHECK(FolderOf(path) + name == path);
   const Text extension = ExtensionOf(path);
   if (!extension.empty()) {
     FUZZ_CHECK(path.size() > extension.size() &&
                path.compare(path.size() - extension.size() - 1, Text::npos, u"." + extension) == 0);
-    FUZZ_CHECK(!HasAny(extension, u" \\/"));
+    FUZZ_CHECK(!HasFolderSeparator(extension) && !HasAny(extension, u" "));
   }
 }
 

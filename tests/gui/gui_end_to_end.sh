@@ -76,10 +76,13 @@ dialog() {
 
 gone() { ! xdotool search --onlyvisible --name . 2> /dev/null | grep -qx "$window"; }
 
-# answer TEXT: types it into the dialog and confirms. GTK's completion popup
-# may swallow an Enter typed while it opens, so, as a person would, Enter is
-# pressed again (up to three times in all) while the dialog stays up.
+# answer TEXT: types it into the dialog in place of the name shown and
+# confirms. GTK selects the name without its extension, so all of it is
+# selected first. GTK's completion popup may swallow an Enter typed while it
+# opens, so, as a person would, Enter is pressed again (up to three times in
+# all) while the dialog stays up.
 answer() {
+  [ "$build" = linux ] && xdotool key --clearmodifiers ctrl+a
   xdotool type --delay 15 "$1"
   for _ in 1 2 3; do
     sleep 0.3
@@ -151,20 +154,27 @@ dialog "Brindlet" 1-save && xdotool key Escape
 finish
 [ "$before" = "$(snapshot)" ] || fail "step check: cancelling changed files"
 
-# (d) A missing image is asked for, and the name typed is written bare. The
-# image typed exists: GTK's open-style chooser refuses a name that does not
-# (the Windows dialog's acceptance of one is tested in-process).
+# (d) A missing image is asked for in a dialog whose name box names it, in
+# the sheet's folder. A new name typed there is taken, though no such file
+# exists, and written bare.
 journey=missing-image
 mkdir -p "$work/asked"
 cp "$data/asked_image.cue" "$work/asked/Lost.cue"
-printf 'x' > "$work/asked/Found.img"
 start
 if dialog "Brindlet" 1-save; then
   answer "$(native "$work/asked/Lost.cue")"
-  dialog "Brindlet - Can't find Binary" 2-open && answer "$(native "$work/asked/Found.img")"
+  if dialog "Brindlet - Can't find Binary" 2-open; then
+    if [ "$build" = linux ]; then
+      xdotool key --clearmodifiers ctrl+a ctrl+c
+      shown=$(timeout 5 xclip -o -selection clipboard 2> /dev/null)
+      [ "$shown" = Lost.bin ] || fail "step 2-open: the name box holds \"$shown\", not \"Lost.bin\""
+    fi
+    answer "Found.img"
+  fi
 fi
 finish
 expect_repaired "$work/asked/Lost.cue" "$data/asked_image.expected.cue" "$data/asked_image.cue"
+[ ! -e "$work/asked/Found.img" ] || fail "step check: the name typed was made a file"
 
 # (e) A sheet given as an argument skips the first dialog; its missing
 # image is still asked for, in the open-style dialog alone.

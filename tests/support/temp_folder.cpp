@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "files/folder_listing.h"
+#include "text/path_separator.h"
 #include "text/utf8.h"
 
 namespace fs = std::filesystem;
