@@ -16,15 +16,17 @@ Text TrimBlanks(const Text& text) {
 }
 
 std::vector<Text> BlankSeparatedFields(const Text& text) {
+  const auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t'; };
   std::vector<Text> fields;
   fields.reserve(8);  // a cue line has a few fields; one allocation for them
-  size_t start = text.find_first_not_of(kBlanks);
-  while (start != Text::npos) {
-    const size_t end = text.find_first_of(kBlanks, start);
-    fields.push_back(text.substr(start, end == Text::npos ? Text::npos : end - start));
-    start = end == Text::npos ? end : text.find_first_not_of(kBlanks, end);
+  size_t at = 0;
+  while (true) {
+    while (at < text.size() && isBlank(text[at])) ++at;
+    if (at == text.size()) return fields;
+    const size_t start = at;
+    while (at < text.size() && !isBlank(text[at])) ++at;
+    fields.emplace_back(text, start, at - start);
   }
-  return fields;
 }
 
 bool EqualIgnoringAsciiCase(const Text& a, const Text& b) {
