@@ -41,15 +41,10 @@ PlatformFile OpenPlatformFileForCopying(const Text& path) {
 }
 
 PlatformFile OpenPlatformFileForPeeking(const Text& path) {
+  // Shared every way: an image an emulator or mounter holds is still read.
   const DWORD shareEverything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const HANDLE handle = CreateFileW(WidePath(path), GENERIC_READ, shareEverything, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  // A pipe or a device would keep the read waiting: files on disk only.
-  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
-    CloseHandle(handle);
-    return kNoPlatformFile;
-  }
-  return FromHandle(handle);
+  return FromHandle(
+      OpenDiskFile(path, GENERIC_READ, shareEverything, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
 }
 
 PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
