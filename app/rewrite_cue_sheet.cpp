@@ -153,14 +153,19 @@ void RewriteCueSheet(const Text& sheetPath) {
   // so every later run rebuilds from that same original. A sheet that cannot
   // be held (a link, a file this user may not write) is still backed up
   // through its path, and then left alone.
+  FileHandle backup = 0;
   if (FileSize(backupPath) < 1) {
-    const int32_t copied =
-        sheet != 0 ? CopyTextFileTo(sheet, backupPath) : CopyFileTo(sheetPath, backupPath);
-    if (!copied && FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
+    // A backup made from the held sheet comes back open, ready to be read.
+    if (sheet != 0) {
+      backup = CopyTextFileForReading(sheet, backupPath);
+    } else {
+      CopyFileTo(sheetPath, backupPath);
+    }
+    if (backup == 0 && FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
   }
 
   const Text sheetFolder = FolderOf(sheetPath);
-  const FileHandle backup = OpenTextForReading(backupPath);
+  if (backup == 0) backup = OpenTextForReading(backupPath);
   // A sheet that is gone is made again from its backup.
   if (sheet == 0 && backup != 0 && FileSize(sheetPath) == kNoFile) sheet = CreateTextFile(sheetPath);
   if (backup == 0 || sheet == 0) {

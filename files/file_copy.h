@@ -19,3 +19,9 @@ int32_t CopyFileTo(const Text& source, const Text& destination);
 // The same from a file held open, read from its start; its position is
 // left where it was.
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination);
+
+// CopyOpenFileTo that hands the finished copy back open for reading from
+// its start, where the platform can do so without opening it again by
+// name; kNoPlatformFile when no copy was made. A backup is read as soon as
+// it is made, and this spares its second lookup.
+PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination);

@@ -44,29 +44,42 @@ Text CopyNameFor(const Text& destination) {
   return destination + Text(tag.begin(), tag.end());
 }
 
-}  // namespace
-
-int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
+// The copy is made under a name of its own and then moved into place.
+bool CopyUnderTemporaryName(PlatformFile source, const Text& destination) {
   LARGE_INTEGER size = {};
-  if (!GetFileSizeEx(reinterpret_cast<HANDLE>(source), &size) || size.QuadPart == 0) return 0;
+  if (!GetFileSizeEx(reinterpret_cast<HANDLE>(source), &size) || size.QuadPart == 0) return false;
   // A device is never a destination, whatever the platform makes of the
   // copy's own, longer name.
-  if (NamesDevice(destination)) return 0;
+  if (NamesDevice(destination)) return false;
   const Text copy = CopyNameFor(destination);
   // CREATE_NEW: made by this call alone, never an existing file or link.
   const HANDLE to = OpenDiskFile(copy, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-  if (to == INVALID_HANDLE_VALUE) return 0;
+  if (to == INVALID_HANDLE_VALUE) return false;
   bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to);
   copied = CloseHandle(to) && copied;
   const std::wstring wideCopy = WidePath(copy);
   const std::wstring wideDestination = WidePath(destination);
-  if (copied && MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), 0)) return 1;
+  if (copied && MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), 0)) return true;
   const DWORD error = GetLastError();
   if (copied && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) &&
       IsEmptyPlainFile(destination) &&
       MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return 1;
+    return true;
   }
   DeleteFileW(wideCopy.c_str());
-  return 0;
+  return false;
+}
+
+}  // namespace
+
+int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
+  return CopyUnderTemporaryName(source, destination) ? 1 : 0;
+}
+
+// The copy's handle was opened for writing alone and closed before the
+// move (a file open without delete sharing cannot be moved), so the copy
+// is opened again under its new name.
+PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination) {
+  if (!CopyUnderTemporaryName(source, destination)) return kNoPlatformFile;
+  return OpenPlatformFileForReading(destination);
 }

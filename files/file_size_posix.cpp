@@ -5,7 +5,8 @@
 
 int64_t PlatformFileSize(const Text& path) {
   struct stat info;
-  if (stat(PosixPath(path).c_str(), &info) != 0) return kNoFile;
+  const PosixName name = PosixNameOf(path);
+  if (fstatat(name.folder, name.name.c_str(), &info, 0) != 0) return kNoFile;
   if (S_ISDIR(info.st_mode)) return kFolder;
   if (S_ISREG(info.st_mode)) return static_cast<int64_t>(info.st_size);
   return kNoFile;  // FIFOs, sockets and devices are never real files here

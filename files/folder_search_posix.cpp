@@ -40,9 +40,9 @@ bool NextMatch(PosixSearch& search, FolderEntry* entry) {
   return false;
 }
 
-bool IsFileSystemRoot(const std::string& folderPath) {
+bool IsFileSystemRoot(DIR* listing) {
   struct stat folder, root;
-  return stat(folderPath.c_str(), &folder) == 0 && stat("/", &root) == 0 &&
+  return fstat(dirfd(listing), &folder) == 0 && stat("/", &root) == 0 &&
          folder.st_dev == root.st_dev && folder.st_ino == root.st_ino;
 }
 
@@ -58,7 +58,7 @@ SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, Fold
     delete posix;
     return SearchStart::Failed;
   }
-  posix->isRoot = IsFileSystemRoot(posix->folderPath);
+  posix->isRoot = IsFileSystemRoot(posix->folder);
   if (!NextMatch(*posix, first)) {
     closedir(posix->folder);
     delete posix;

@@ -36,14 +36,15 @@ PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing);
 // 0 on any error.
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count);
 
-// False when the platform took fewer bytes than given (a full disk, a
-// size limit); the position then stands after those it took.
-bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count);
+// The bytes the platform took, from the file's position on: fewer than
+// count when it refused the rest (a full disk, a size limit).
+int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count);
 
 // Moves the file position by distance bytes from where it stands.
 void MovePlatformFilePosition(PlatformFile file, int32_t distance);
 
-// Ends the file at its current position: whatever lay beyond is cut off.
-void CutPlatformFileHere(PlatformFile file);
+// Ends the file after its first length bytes: whatever lay beyond is cut
+// off.
+void CutPlatformFileAt(PlatformFile file, int64_t length);
 
 void ClosePlatformFile(PlatformFile file);

@@ -15,7 +15,8 @@ namespace {
 // regular file ignore it, and clearing it would cost two more calls per
 // open. A descriptor, or kNoPlatformFile.
 PlatformFile OpenRegular(const Text& path, int flags) {
-  const int fd = open(PosixPath(path).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  const PosixName name = PosixNameOf(path);
+  const int fd = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return kNoPlatformFile;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -76,25 +77,24 @@ int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   }
 }
 
-bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
+int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
   int32_t total = 0;
   while (total < count) {
     const ssize_t put = write(static_cast<int>(file), static_cast<const char*>(bytes) + total,
                               static_cast<size_t>(count - total));
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
+    if (put <= 0) break;
     total += static_cast<int32_t>(put);
   }
-  return true;
+  return total;
 }
 
 void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
   lseek(static_cast<int>(file), distance, SEEK_CUR);
 }
 
-void CutPlatformFileHere(PlatformFile file) {
-  const off_t end = lseek(static_cast<int>(file), 0, SEEK_CUR);
-  if (end < 0 || ftruncate(static_cast<int>(file), end) != 0) return;  // nothing more to try
+void CutPlatformFileAt(PlatformFile file, int64_t length) {
+  if (ftruncate(static_cast<int>(file), static_cast<off_t>(length)) != 0) return;  // nothing more to try
 }
 
 void ClosePlatformFile(PlatformFile file) { close(static_cast<int>(file)); }

@@ -61,16 +61,20 @@ int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   return static_cast<int32_t>(got);
 }
 
-bool WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
+int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
   DWORD put = 0;
-  return WriteFile(ToHandle(file), bytes, static_cast<DWORD>(count), &put, nullptr) &&
-         put == static_cast<DWORD>(count);
+  WriteFile(ToHandle(file), bytes, static_cast<DWORD>(count), &put, nullptr);
+  return static_cast<int32_t>(put);
 }
 
 void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
   SetFilePointer(ToHandle(file), distance, nullptr, FILE_CURRENT);
 }
 
-void CutPlatformFileHere(PlatformFile file) { SetEndOfFile(ToHandle(file)); }
+void CutPlatformFileAt(PlatformFile file, int64_t length) {
+  LARGE_INTEGER at = {};
+  at.QuadPart = length;
+  if (SetFilePointerEx(ToHandle(file), at, nullptr, FILE_BEGIN)) SetEndOfFile(ToHandle(file));
+}
 
 void ClosePlatformFile(PlatformFile file) { CloseHandle(ToHandle(file)); }

@@ -23,7 +23,13 @@ struct TextFile {
   int32_t filled = 0;  // bytes the last refill placed in the buffer
   FileState state = FileState::Reading;
   int32_t readOnly = 0;  // writes to a file opened for reading do nothing
+  // A file opened for reading is never written by this run, so a refill
+  // that came up short found its end, and no read needs to confirm it.
+  bool endReached = false;
   bool rewriting = false;  // closing cuts the file where its output ends
+  // Bytes the platform took since the rewrite began: where closing cuts
+  // the file, without asking the platform where its position stands.
+  int64_t written = 0;
   bool writeFailed = false;  // once the platform refused bytes, no more are written
 };
 
@@ -65,7 +71,9 @@ FileHandle Add(PlatformFile platformFile, int32_t readOnly) {
 // that happened to fit.
 void Write(TextFile& file, const void* bytes, int32_t count) {
   if (file.writeFailed) return;
-  file.writeFailed = !WritePlatformFile(file.platformFile, bytes, count);
+  const int32_t put = WritePlatformFile(file.platformFile, bytes, count);
+  file.written += put;
+  file.writeFailed = put < count;
 }
 
 void Flush(TextFile& file) {
@@ -93,11 +101,13 @@ int32_t TakeBytes(TextFile& file, unsigned char* into, int32_t count) {
   std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(delivered));
   file.pending = 0;
   const int32_t missing = count - delivered;
+  if (file.endReached) return delivered;
   if (missing >= file.bufferSize) {
     return delivered + ReadPlatformFile(file.platformFile, into + delivered, missing);
   }
   file.filled = ReadPlatformFile(file.platformFile, file.buffer, file.bufferSize);
   file.pending = file.filled;
+  file.endReached = file.readOnly && file.filled < file.bufferSize;
   const int32_t copied = missing < file.filled ? missing : file.filled;
   std::memcpy(into + delivered, file.buffer, static_cast<size_t>(copied));
   file.pending -= copied;
@@ -206,7 +216,9 @@ FileHandle OpenTextForRewriting(const Text& path) {
 
 void BeginRewrite(FileHandle handle) {
   TextFile* file = Find(handle);
-  if (file != nullptr && !file->readOnly) file->rewriting = true;
+  if (file == nullptr || file->readOnly) return;
+  file->rewriting = true;
+  file->written = 0;
 }
 
 FileHandle CreateTextFile(const Text& path) {
@@ -217,10 +229,12 @@ FileHandle CreateTextFile(const Text& path) {
   return handle;
 }
 
-int32_t CopyTextFileTo(FileHandle handle, const Text& destination) {
+FileHandle CopyTextFileForReading(FileHandle handle, const Text& destination) {
   const TextFile* file = Find(handle);
   if (file == nullptr || destination.empty()) return 0;
-  return CopyOpenFileTo(file->platformFile, destination);
+  const PlatformFile copy = CopyOpenFileForReading(file->platformFile, destination);
+  if (copy == kNoPlatformFile) return 0;
+  return Add(copy, 1);
 }
 
 bool AtEnd(FileHandle handle) {
@@ -283,7 +297,7 @@ void CloseTextFile(FileHandle handle) {
   for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
     if (it->handle != handle) continue;
     Flush(it->file);
-    if (it->file.rewriting) CutPlatformFileHere(it->file.platformFile);
+    if (it->file.rewriting) CutPlatformFileAt(it->file.platformFile, it->file.written);
     std::free(it->file.buffer);
     ClosePlatformFile(it->file.platformFile);
     gTextFiles.erase(it);

@@ -26,7 +26,8 @@ constexpr FileHandle kFileHeldElsewhere = -1;
 FileHandle OpenTextForRewriting(const Text& path);
 
 // From here on the file's content is what is written to it, from its
-// start: closing the file cuts it where the output ends.
+// start: closing the file cuts it where the output ends. Called before
+// anything is read from the file or written to it.
 void BeginRewrite(FileHandle file);
 
 // Opens a file to be rewritten, creating it when it is missing, and
@@ -36,8 +37,10 @@ void BeginRewrite(FileHandle file);
 FileHandle CreateTextFile(const Text& path);
 
 // Copies the whole content of an open file to destination, as CopyFileTo
-// does: the copy appears whole or not at all. Nonzero on success.
-int32_t CopyTextFileTo(FileHandle file, const Text& destination);
+// does: the copy appears whole or not at all. The copy comes back open
+// for reading lines, as OpenTextForReading would give it; 0 when no copy
+// was made or it could not be opened.
+FileHandle CopyTextFileForReading(FileHandle file, const Text& destination);
 
 // True once no further byte can be read. False for a handle naming no file.
 bool AtEnd(FileHandle file);

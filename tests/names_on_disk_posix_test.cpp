@@ -9,6 +9,8 @@
 #include <map>
 #include <sstream>
 
+#include "files/file_size.h"
+#include "files/held_folder.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 
@@ -141,4 +143,24 @@ TEST(NamesOnDisk, BackslashAndBarAreNameCharacters) {
        "", Repaired("Disc\\/sub/Cafe.cue")},
   };
   for (const NameCase& c : cases) ExpectOnlyItsChanges(c);
+}
+
+// While a sweep holds its folder open, a path reaches the file its whole
+// path names: a name in a folder below, a folder beside whose name starts
+// the same, the folder itself. Once let go, nothing is reached through it.
+TEST(NamesOnDisk, AHeldFolderReachesWhatTheWholePathNames) {
+  TempFolder folder;
+  const Text held = folder.Folder(u"Disc");
+  WriteBytes(held + u"a.bin", "1");
+  WriteBytes(folder.Folder(u"Disc/Sub") + u"a.bin", "22");
+  WriteBytes(folder.Folder(u"Disc 2") + u"a.bin", "333");
+  const std::pair<Text, int64_t> cases[] = {
+      {held + u"a.bin", 1},       {held + u"Sub/a.bin", 2}, {folder / u"Disc 2/a.bin", 3},
+      {held + u"missing", kNoFile}, {held, kFolder},          {held + u"..", kFolder},
+  };
+  HoldFolderOpen(held);
+  for (const auto& [path, size] : cases) EXPECT_EQ(FileSize(path), size) << Fs(path);
+  HoldFolderOpen(Text());
+  fs::rename(Fs(held), folder.root / "Moved");
+  EXPECT_EQ(FileSize(held + u"a.bin"), kNoFile);
 }
