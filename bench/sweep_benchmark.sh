@@ -9,11 +9,12 @@
 #
 # Usage: bench/sweep_benchmark.sh [SHEET_COUNT...]   (default 1000 10000 50000)
 # Environment: REPEATS (default 3), BENCH_DIR (default a new folder in /tmp),
-#              BIG_SHEET_MB (default 200).
+#              BIG_SHEET_MB (default 200), SETTLE_SECONDS (default 65, below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repeats=${REPEATS:-3}
 big_mb=${BIG_SHEET_MB:-200}
+settle=${SETTLE_SECONDS:-65}
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 10000 50000)
 
@@ -82,8 +83,14 @@ time_floor() { # tree first-copy second-copy
 }
 
 # Every copy a round needs is made before the round is timed, and nothing
-# is deleted until it ends: ext4 scans recently freed inodes when it makes
-# a new one, which would slow whichever measurement follows a deletion.
+# is deleted until it ends. Where ext4 runs without a journal (as on the
+# machine this was written on), making a new inode skips every inode freed
+# in the last minute, reading its table block to find out; right after a
+# large deletion (the previous round's, or a previous run's) that search
+# can cost more than the work timed, falling on the sweep or on the floor
+# depending on where the freed inodes lie. So each round waits, after its
+# sync, until everything freed before it has aged out: SETTLE_SECONDS,
+# default 65; 0 times the disk as it is.
 idles=()
 for ((r = 0; r < repeats; r++)); do
   time_brindlet ""
@@ -98,6 +105,7 @@ for count in "${counts[@]}"; do
   make_library "$count" "$round/pristine" "$round/sheets/games"
   for ((r = 0; r < repeats; r++)); do cp -a "$round/pristine" "$round/work-$r"; done
   sync
+  sleep "$settle"
   sweeps=() floors=() rsses=()
   for ((r = 0; r < repeats; r++)); do
     time_brindlet "$round/work-$r/parent/games/all"
@@ -129,6 +137,7 @@ blocks=$((big_mb * 1024 * 1024 / $(stat -c %s "$root/block.txt")))
 size=$(stat -c %s "$root/big/Big.cue")
 for ((r = 0; r < repeats; r++)); do cp -a "$root/big" "$root/big-$r"; done
 sync
+sleep "$settle"
 bigs=() bigrss=()
 for ((r = 0; r < repeats; r++)); do
   time_brindlet "$root/big-$r/Big.cue"

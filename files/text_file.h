@@ -38,8 +38,8 @@ FileHandle CreateTextFile(const Text& path);
 
 // Copies the whole content of an open file to destination, as CopyFileTo
 // does: the copy appears whole or not at all. The copy comes back open
-// for reading lines, as OpenTextForReading would give it; 0 when no copy
-// was made or it could not be opened.
+// for reading lines from its start; 0 when no copy was made or it could
+// not be opened.
 FileHandle CopyTextFileForReading(FileHandle file, const Text& destination);
 
 // True once no further byte can be read. False for a handle naming no file.
