@@ -1,9 +1,8 @@
 #include "app/create_cue_for_image.h"
 
 #include "app/run_state.h"
-#include "files/file_size.h"
 #include "files/file_start.h"
-#include "files/text_file.h"
+#include "files/sheet_repair.h"
 #include "text/string_helpers.h"
 
 namespace {
@@ -36,17 +35,16 @@ Text TrackModeOf(const std::string& imageStart) {
 
 void CreateCueForImage(const Text& imagePath) {
   gRun.newCuePath = FolderOf(imagePath) + FileNameOf(imagePath, NoExtension) + u".cue";
-  if (FileSize(gRun.newCuePath) >= 1) return;  // a sheet with content is never touched
+  // A sheet with content, a link or a folder of that name is never touched.
+  gRun.outputFile = CreateSheet(gRun.newCuePath);
+  if (gRun.outputFile == 0) return;
 
   // Most images are raw; only what the image's own first bytes prove
   // changes the mode. A typed name with no image behind it still gets its sheet.
   const Text mode = TrackModeOf(ReadFileStart(imagePath, kBytesLookedAt));
-
-  gRun.outputFile = CreateTextFile(gRun.newCuePath);
-  if (gRun.outputFile == 0) return;
   WriteLine(gRun.outputFile, u"FILE \"" + FileNameOf(imagePath) + u"\" BINARY");
   WriteLine(gRun.outputFile, u"  TRACK 01 " + mode);
   WriteLine(gRun.outputFile, u"    INDEX 01 00:00:00");
-  CloseTextFile(gRun.outputFile);
+  PutSheetInPlace(gRun.outputFile);
   gRun.outputFile = 0;
 }

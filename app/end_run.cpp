@@ -5,11 +5,12 @@
 #include "files/text_file.h"
 
 void EndRun() {
-  // A run may end in the middle of a sweep, with both its listings open,
-  // and inside a rewrite that could not back its sheet up, with the sheet
-  // still held: closed here before its rewrite began, it stays as it was.
-  FinishAllListings();
+  // A run may end inside a repair, with the sheet held and its new content
+  // unfinished: dropped here, the sheet stays as it was. Files go first,
+  // since the new content may lie in a folder that a listing holds. And it
+  // may end in the middle of a sweep, with both its listings open.
   CloseAllTextFiles();
+  FinishAllListings();
   const int32_t exitCode = gRun.exitCode;
   ClearRunState();
   EndProcess(exitCode);

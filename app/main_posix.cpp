@@ -4,7 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/start_up.h"
-#include "files/posix_path.h"
+#include "text/posix_path.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 
 #include "app/cue_file_line.h"
 #include "app/end_run.h"
-#include "files/file_copy.h"
-#include "files/file_size.h"
+#include "files/sheet_repair.h"
 #include "files/spelling_on_disk.h"
 #include "files/text_file.h"
 #include "text/blank_fields.h"
@@ -143,49 +142,28 @@ bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01) {
 }
 
 void RewriteCueSheet(const Text& sheetPath) {
-  const Text backupPath = sheetPath + u".bak";
-  // The sheet is held from before its backup is looked at until it has
-  // been rewritten, so an overlapping run can never copy a half-rewritten
-  // sheet for the original: it finds the sheet held and passes it by.
-  FileHandle sheet = OpenTextForRewriting(sheetPath);
-  if (sheet == kFileHeldElsewhere) return;
   // The first backup is the sheet as the user had it; it is never replaced,
-  // so every later run rebuilds from that same original. A sheet that cannot
-  // be held (a link, a file this user may not write) is still backed up
-  // through its path, and then left alone.
-  FileHandle backup = 0;
-  if (FileSize(backupPath) < 1) {
-    // A backup made from the held sheet comes back open, ready to be read.
-    if (sheet != 0) {
-      backup = CopyTextFileForReading(sheet, backupPath);
-    } else {
-      CopyFileTo(sheetPath, backupPath);
-    }
-    if (backup == 0 && FileSize(backupPath) < 1) EndRun();  // the held sheet is let go unchanged
-  }
-
+  // so every later run rebuilds from that same original. The sheet on disk
+  // keeps its old bytes until the new ones are complete, every image found
+  // and every question answered, and then changes in one step.
+  const SheetRepair repair = OpenSheetForRepair(sheetPath);
+  if (repair.opening == SheetOpening::NoBackup) EndRun();
+  if (repair.opening != SheetOpening::Ready) return;
   const Text sheetFolder = FolderOf(sheetPath);
-  if (backup == 0) backup = OpenTextForReading(backupPath);
-  // A sheet that is gone is made again from its backup.
-  if (sheet == 0 && backup != 0 && FileSize(sheetPath) == kNoFile) sheet = CreateTextFile(sheetPath);
-  if (backup == 0 || sheet == 0) {
-    CloseTextFile(backup);
-    CloseTextFile(sheet);  // never begun: left as it was
-    return;
-  }
-  BeginRewrite(sheet);
   ForgetSpellingsOnDisk();
 
   TrackState track;
   bool firstLine = true;
-  while (!AtEnd(backup)) {
-    Text line = ReadLine(backup);
+  while (!AtEnd(repair.source)) {
+    Text line = ReadLine(repair.source);
     // Notepad starts a UTF-8 file with a byte-order mark; left there it
     // would hide the keyword of the first line, usually the only FILE line.
     if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
     firstLine = false;
-    WriteLineFor(sheet, TrimSpaces(line), sheetFolder, track);
+    WriteLineFor(repair.output, TrimSpaces(line), sheetFolder, track);
   }
-  CloseTextFile(backup);
-  CloseTextFile(sheet);
+  CloseTextFile(repair.source);
+  // A file system that refuses the new sheet or its backup will refuse the
+  // next sheet's too: the run ends, every sheet as it was or repaired.
+  if (PutSheetInPlace(repair.output) == SheetPut::FileSystemFailed) EndRun();
 }

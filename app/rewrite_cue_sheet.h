@@ -5,8 +5,10 @@
 // Repairs one cue sheet in place. The sheet's first content is kept once
 // and for good in "<sheet>.bak"; the sheet is rebuilt from that backup with
 // only its FILE, TRACK, PREGAP, POSTGAP, FLAGS and INDEX lines, whatever
-// their letter case and blanks. Ends the whole run when no backup can be
-// made.
+// their letter case and blanks, and changes in one step once the new sheet
+// is complete. A sheet that cannot be repaired (a link, not a regular
+// file, empty, held elsewhere) is passed over. Ends the whole run when the
+// file system refuses the backup or the new sheet.
 void RewriteCueSheet(const Text& sheetPath);
 
 // The INDEX 00 and INDEX 01 times for an audio track's INDEX 01 time that

@@ -3,7 +3,6 @@
 #include "app/rewrite_cue_sheet.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
-#include "files/held_folder.h"
 #include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
@@ -25,8 +24,6 @@ void SweepSubfolders(const Text& folder) {
 void SweepFolder(const Text& folder) {
   const ListingHandle listing = ListFolder(DynamicNumber, folder, u"*.cue");
   if (listing == 0) return;
-  HoldFolderOpen(folder);
   while (NextEntry(listing)) RewriteCueSheet(folder + EntryName(listing));
-  HoldFolderOpen(Text());
   FinishListing(listing);
 }

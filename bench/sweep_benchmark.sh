@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times an "all" sweep of the Release build over generated game libraries
 # against the floor measured in the same run: copying every sheet twice
-# with cp (a backup and a new sheet per sheet). Then reads one 200 MB sheet.
+# with cp (a backup and a new sheet per sheet). Then a second sweep over
+# the library just repaired, which must write nothing; then one 200 MB sheet.
 # Each figure is the median of REPEATS runs, all with a warm page cache.
 # The program is built as scripts/run.sh builds it (Release, GTK), and its
 # peak memory is set against an idle run of it, one cancelled at once: the
@@ -99,27 +100,39 @@ done
 idle=$(printf '%s\n' "${idles[@]}" | sort -n | head -1)
 printf 'idle run (cancelled at once): peak %s KiB\n\n' "$idle"
 
-printf '%-8s %10s %10s %7s %12s %10s %10s\n' sheets sweep_s floor_s ratio sheets_per_s peak_KiB over_idle
+# What a second sweep must leave as it is: every file's number, size and
+# modification time, and the set of files.
+stamps() { find "$1" -printf '%i %s %T@ %p\n' | sort; }
+
+printf '%-8s %10s %10s %7s %10s %7s %12s %10s %10s\n' sheets sweep_s floor_s ratio again_s ratio \
+  sheets_per_s peak_KiB over_idle
 for count in "${counts[@]}"; do
   round=$root/round-$count
   make_library "$count" "$round/pristine" "$round/sheets/games"
   for ((r = 0; r < repeats; r++)); do cp -a "$round/pristine" "$round/work-$r"; done
   sync
   sleep "$settle"
-  sweeps=() floors=() rsses=()
+  sweeps=() agains=() floors=() rsses=()
   for ((r = 0; r < repeats; r++)); do
     time_brindlet "$round/work-$r/parent/games/all"
     sweeps+=("$elapsed") rsses+=("$rss")
     floors+=("$(time_floor "$round/sheets/games" "$round/copy-$r-a" "$round/copy-$r-b")")
     backups=$(find "$round/work-$r" -name '*.cue.bak' | wc -l)
     [ "$backups" -eq "$count" ] || echo "warning: $backups backups for $count sheets" >&2
+    stamps "$round/work-$r" > "$root/repaired.txt"
+    time_brindlet "$round/work-$r/parent/games/all"
+    agains+=("$elapsed") rsses+=("$rss")
+    stamps "$round/work-$r" | cmp -s - "$root/repaired.txt" ||
+      echo "warning: the second sweep changed files" >&2
   done
   sweep=$(printf '%s\n' "${sweeps[@]}" | median)
+  again=$(printf '%s\n' "${agains[@]}" | median)
   floor=$(printf '%s\n' "${floors[@]}" | median)
   peak=$(printf '%s\n' "${rsses[@]}" | sort -n | tail -1)
-  printf '%-8s %10.3f %10.3f %7.2f %12.0f %10s %10s\n' "$count" "$sweep" "$floor" \
-    "$(calc "$sweep / $floor")" "$(calc "$count / $sweep")" "$peak" "$((peak - idle))"
-  echo "  runs: sweep ${sweeps[*]}; floor ${floors[*]}" >&2
+  printf '%-8s %10.3f %10.3f %7.2f %10.3f %7.2f %12.0f %10s %10s\n' "$count" "$sweep" "$floor" \
+    "$(calc "$sweep / $floor")" "$again" "$(calc "$again / $floor")" "$(calc "$count / $sweep")" \
+    "$peak" "$((peak - idle))"
+  echo "  runs: sweep ${sweeps[*]}; again ${agains[*]}; floor ${floors[*]}" >&2
   rm -rf "$round"
 done
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "files/current_folder.h"
-#include "files/posix_path.h"
+#include "text/posix_path.h"
 #include "text/path_separator.h"
 
 Text CurrentFolder() {

@@ -6,22 +6,16 @@
 #include "text/text.h"
 
 // Copies the whole content of source to destination, which appears whole
-// or not at all: the copy is written under a temporary name in the
-// destination's folder (or under none, where the platform allows) and
-// takes the destination's name only once it is complete. Nothing but a
-// plain empty file is ever replaced: a destination of 1 byte or more, a
-// symbolic link (dangling or not), a folder or a device make the copy
-// fail. The source is read through links. An empty source is not copied:
-// a copy of nothing would be no backup. Nonzero on success, when the
-// destination holds the whole source.
+// or not at all, and only once its bytes are on disk: the copy is written
+// under a temporary name in the destination's folder (or under none, where
+// the platform allows), flushed, and only then given the destination's
+// name. Nothing but a plain empty file is ever replaced: a destination of
+// 1 byte or more, a symbolic link (dangling or not), a folder or a device
+// make the copy fail. The source is read through links. An empty source
+// is not copied: a copy of nothing would be no backup. Nonzero on
+// success, when the destination holds the whole source.
 int32_t CopyFileTo(const Text& source, const Text& destination);
 
 // The same from a file held open, read from its start; its position is
 // left where it was.
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination);
-
-// CopyOpenFileTo that hands the finished copy back open for reading from
-// its start, where the platform can do so without opening it again by
-// name; kNoPlatformFile when no copy was made. A backup is read as soon as
-// it is made, and this spares its second lookup.
-PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination);

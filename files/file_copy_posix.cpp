@@ -3,18 +3,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "files/file_copy.h"
-#include "files/posix_path.h"
+#include "files/posix_name.h"
 
 namespace {
 
 // All of from (size bytes when it was looked at), read from its start,
-// onto to from its start. Neither position moves, so the copy reads from
-// its first byte straight away.
+// onto to from its start. Neither position moves.
 bool CopyContent(int from, off_t size, int to) {
   char block[64 * 1024];
   off_t at = 0;
@@ -47,12 +44,14 @@ bool IsEmptyPlainFile(const PosixName& target) {
          S_ISREG(info.st_mode) && info.st_size == 0;
 }
 
-// Links the finished copy (a path, or an unnamed file's /proc name with
+// Links the finished copy (a name, or an unnamed file's /proc name with
 // AT_SYMLINK_FOLLOW) under target, which a link never replaces. 0, or the
 // error that stopped it.
-int LinkWithoutReplacing(const char* copy, const PosixName& target, int flags) {
+int LinkWithoutReplacing(const PosixName& copy, const PosixName& target, int flags) {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (linkat(AT_FDCWD, copy, target.folder, target.name.c_str(), flags) == 0) return 0;
+    if (linkat(copy.folder, copy.name.c_str(), target.folder, target.name.c_str(), flags) == 0) {
+      return 0;
+    }
     if (errno != EEXIST || !IsEmptyPlainFile(target)) return errno;
     unlinkat(target.folder, target.name.c_str(), 0);
   }
@@ -62,35 +61,64 @@ int LinkWithoutReplacing(const char* copy, const PosixName& target, int flags) {
 // For file systems without hard links (FAT, exFAT, some shares): a rename
 // that refuses to replace, or where even that is missing, a plain rename
 // once nothing but an empty file stands at target.
-bool RenameWithoutReplacing(const std::string& copy, const PosixName& target) {
+bool RenameWithoutReplacing(const PosixName& copy, const PosixName& target) {
+  const char* from = copy.name.c_str();
   const char* to = target.name.c_str();
-  if (renameat2(AT_FDCWD, copy.c_str(), target.folder, to, RENAME_NOREPLACE) == 0) return true;
+  if (renameat2(copy.folder, from, target.folder, to, RENAME_NOREPLACE) == 0) return true;
   if (errno == EEXIST) {
-    return IsEmptyPlainFile(target) && renameat(AT_FDCWD, copy.c_str(), target.folder, to) == 0;
+    return IsEmptyPlainFile(target) && renameat(copy.folder, from, target.folder, to) == 0;
   }
   if (errno != EINVAL && errno != ENOSYS) return false;
   struct stat info;
   const bool nothingThere =
       fstatat(target.folder, to, &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
   return (nothingThere || IsEmptyPlainFile(target)) &&
-         renameat(AT_FDCWD, copy.c_str(), target.folder, to) == 0;
+         renameat(copy.folder, from, target.folder, to) == 0;
 }
 
 // Gives a finished named copy the target's name; the copy's own name is
 // gone afterwards, whatever happened.
-bool NameCopy(const std::string& copy, const PosixName& target) {
-  const int error = LinkWithoutReplacing(copy.c_str(), target, 0);
+bool NameCopy(const PosixName& copy, const PosixName& target) {
+  const int error = LinkWithoutReplacing(copy, target, 0);
   if (error != 0 && error != EEXIST && RenameWithoutReplacing(copy, target)) return true;
-  unlink(copy.c_str());
+  unlinkat(copy.folder, copy.name.c_str(), 0);
   return error == 0;
+}
+
+// A file of its own beside the target, made only by this call, whose name
+// never ends in ".cue", so that no sweep takes a stray one for a sheet.
+int CreateNamedCopy(const PosixName& target, PosixName* copy) {
+  static unsigned copies = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *copy = {target.folder, target.name + "." + std::to_string(getpid()) + "-" +
+                                std::to_string(++copies) + ".part"};
+    const int fd = openat(copy->folder, copy->name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Once the copy has its name, the folder is flushed too, so that the name
+// is on disk as well as the bytes.
+void FlushFolderOf(const PosixName& target) {
+  const int folder = openat(target.folder, FolderPart(target.name).c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;  // a folder that may not be read is flushed with the file system
+  fsync(folder);
+  close(folder);
 }
 
 }  // namespace
 
-PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination) {
+// The copy's bytes reach the disk before its name does: a backup is
+// trusted for good, and a sheet is replaced right after its backup is
+// made, so a power cut must never find the name with the bytes still in
+// the cache.
+int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   const int from = static_cast<int>(source);
   struct stat info;
-  if (fstat(from, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return kNoPlatformFile;
+  if (fstat(from, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return 0;
   const mode_t mode = info.st_mode & 0777;
   const PosixName target = PosixNameOf(destination);
 
@@ -98,34 +126,28 @@ PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination
   const int unnamed =
       openat(target.folder, FolderPart(target.name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
   if (unnamed >= 0) {
-    const bool copied = CopyContent(from, info.st_size, unnamed);
-    const std::string self = "/proc/self/fd/" + std::to_string(unnamed);
-    const int error = copied ? LinkWithoutReplacing(self.c_str(), target, AT_SYMLINK_FOLLOW) : EIO;
-    if (error == 0) return unnamed;
+    const bool copied = CopyContent(from, info.st_size, unnamed) && fsync(unnamed) == 0;
+    const PosixName self = {AT_FDCWD, "/proc/self/fd/" + std::to_string(unnamed)};
+    const int error = copied ? LinkWithoutReplacing(self, target, AT_SYMLINK_FOLLOW) : EIO;
     close(unnamed);
-    if (!copied || error == EEXIST) return kNoPlatformFile;
+    if (error == 0) FlushFolderOf(target);
+    if (error == 0 || !copied || error == EEXIST) return error == 0 ? 1 : 0;
     // No /proc, or no hard links on this file system: a named copy below.
   }
 
-  // A name of its own beside the target, made only by this call, which
-  // never ends in ".cue", so that no sweep takes a stray one for a sheet.
-  std::string copy = PosixPath(destination) + ".XXXXXX";
-  const int named = mkostemp(&copy[0], O_CLOEXEC);
-  if (named < 0) return kNoPlatformFile;
-  bool copied = fchmod(named, mode) == 0 && CopyContent(from, info.st_size, named);
+  PosixName copy;
+  const int named = CreateNamedCopy(target, &copy);
+  if (named < 0) return 0;
+  bool copied =
+      fchmod(named, mode) == 0 && CopyContent(from, info.st_size, named) && fsync(named) == 0;
   // A network file system may report a failed write only when the
-  // descriptor that made it is closed; the copy is read through another.
-  const int reader = copied ? dup(named) : -1;
-  copied = close(named) == 0 && copied && reader >= 0;
-  if (copied && NameCopy(copy, target)) return reader;
-  if (reader >= 0) close(reader);
-  if (!copied) unlink(copy.c_str());
-  return kNoPlatformFile;
-}
-
-int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
-  const PlatformFile copy = CopyOpenFileForReading(source, destination);
-  if (copy == kNoPlatformFile) return 0;
-  ClosePlatformFile(copy);
+  // descriptor that made it is closed.
+  copied = close(named) == 0 && copied;
+  if (!copied) {
+    unlinkat(copy.folder, copy.name.c_str(), 0);
+    return 0;
+  }
+  if (!NameCopy(copy, target)) return 0;
+  FlushFolderOf(target);
   return 1;
 }

@@ -55,15 +55,20 @@ bool CopyUnderTemporaryName(PlatformFile source, const Text& destination) {
   // CREATE_NEW: made by this call alone, never an existing file or link.
   const HANDLE to = OpenDiskFile(copy, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   if (to == INVALID_HANDLE_VALUE) return false;
-  bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to);
+  // Its bytes reach the disk before its name does: a backup is trusted for
+  // good, and the sheet may be replaced right after it is made.
+  bool copied = CopyContent(reinterpret_cast<HANDLE>(source), to) && FlushFileBuffers(to);
   copied = CloseHandle(to) && copied;
   const std::wstring wideCopy = WidePath(copy);
   const std::wstring wideDestination = WidePath(destination);
-  if (copied && MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), 0)) return true;
+  if (copied && MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
   const DWORD error = GetLastError();
   if (copied && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) &&
       IsEmptyPlainFile(destination) &&
-      MoveFileExW(wideCopy.c_str(), wideDestination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExW(wideCopy.c_str(), wideDestination.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   DeleteFileW(wideCopy.c_str());
@@ -74,12 +79,4 @@ bool CopyUnderTemporaryName(PlatformFile source, const Text& destination) {
 
 int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   return CopyUnderTemporaryName(source, destination) ? 1 : 0;
-}
-
-// The copy's handle was opened for writing alone and closed before the
-// move (a file open without delete sharing cannot be moved), so the copy
-// is opened again under its new name.
-PlatformFile CopyOpenFileForReading(PlatformFile source, const Text& destination) {
-  if (!CopyUnderTemporaryName(source, destination)) return kNoPlatformFile;
-  return OpenPlatformFileForReading(destination);
 }

@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
 #include "files/file_size.h"
-#include "files/posix_path.h"
+#include "files/posix_name.h"
 
 int64_t PlatformFileSize(const Text& path) {
   struct stat info;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/folder_search.h"
+#include "files/held_folders.h"
 #include "text/path_separator.h"
 
 namespace {
@@ -14,6 +15,9 @@ struct FolderListing {
   bool delivered = true;   // the first entry has been handed out already
   FolderSearch search = 0;
   FolderEntry current;
+  // Held while the listing is open, so that whatever is done with its
+  // entries happens in the folder that was listed.
+  FolderHold hold = 0;
 };
 
 struct DynamicListing {
@@ -40,6 +44,7 @@ FolderListing* Find(ListingHandle handle) {
 
 void EndSearch(FolderListing& listing) {
   if (listing.searching) EndFolderSearch(listing.search);
+  if (listing.hold != 0) LetGoOfFolder(listing.hold);
   listing = FolderListing();
 }
 
@@ -53,9 +58,13 @@ ListingHandle ListFolder(int32_t number, const Text& folder, const Text& pattern
   if (number < DynamicNumber) return 0;
   if (number >= 0) FinishListing(number);
   FolderListing listing;
+  listing.hold = HoldFolder(WithFolderSeparator(folder));
   const SearchStart start = StartFolderSearch(SearchPathFor(folder, pattern), &listing.search,
                                               &listing.current);
-  if (start == SearchStart::Failed) return 0;
+  if (start == SearchStart::Failed) {
+    if (listing.hold != 0) LetGoOfFolder(listing.hold);
+    return 0;
+  }
   listing.open = true;
   listing.searching = start == SearchStart::Found;
   listing.delivered = !listing.searching;

@@ -1,18 +1,18 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-
-#include <string>
+#include <unistd.h>
 
 #include "files/folder_search.h"
-#include "files/posix_path.h"
+#include "files/posix_name.h"
 #include "files/wildcard_match.h"
 #include "text/path_separator.h"
+#include "text/posix_path.h"
 
 namespace {
 
 struct PosixSearch {
   DIR* folder = nullptr;
-  std::string folderPath;  // ends in "/", for looking at entries
   Text pattern;
   bool isRoot = false;  // "/" has no "." or "..", like a Windows drive root
 };
@@ -30,8 +30,7 @@ bool NextMatch(PosixSearch& search, FolderEntry* entry) {
     bool isFolder = found->d_type == DT_DIR;
     if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
       struct stat info;
-      const std::string path = search.folderPath + found->d_name;
-      isFolder = stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      isFolder = fstatat(dirfd(search.folder), found->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
     }
     entry->name = std::move(name);
     entry->isFolder = isFolder;
@@ -46,14 +45,24 @@ bool IsFileSystemRoot(DIR* listing) {
          folder.st_dev == root.st_dev && folder.st_ino == root.st_ino;
 }
 
+// The folder, reached from the innermost held folder it lies in, open for
+// reading its entries.
+DIR* OpenFolder(const Text& folder) {
+  const PosixName name = PosixNameOf(folder);
+  const int fd = openat(name.folder, name.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  DIR* listing = fdopendir(fd);
+  if (listing == nullptr) close(fd);
+  return listing;
+}
+
 }  // namespace
 
 SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first) {
   const size_t split = searchPath.rfind(kFolderSeparator);
   auto* posix = new PosixSearch;
-  posix->folderPath = split == Text::npos ? "./" : PosixPath(searchPath.substr(0, split + 1));
   posix->pattern = searchPath.substr(split == Text::npos ? 0 : split + 1);
-  posix->folder = opendir(posix->folderPath.c_str());
+  posix->folder = OpenFolder(split == Text::npos ? Text() : searchPath.substr(0, split + 1));
   if (posix->folder == nullptr) {
     delete posix;
     return SearchStart::Failed;

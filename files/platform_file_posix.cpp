@@ -6,7 +6,7 @@
 
 #include "files/platform_file.h"
 #include "files/posix_lock.h"
-#include "files/posix_path.h"
+#include "files/posix_name.h"
 
 namespace {
 
@@ -16,57 +16,41 @@ namespace {
 // open. A descriptor, or kNoPlatformFile.
 PlatformFile OpenRegular(const Text& path, int flags) {
   const PosixName name = PosixNameOf(path);
-  const int fd = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  const int fd = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return kNoPlatformFile;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    errno = EISDIR;  // not a file this layer opens, whatever close left here
     return kNoPlatformFile;
   }
   return fd;
 }
 
 // OpenRegular, then the lock (LOCK_EX stands in for Windows' share mode
-// 0). A descriptor, kNoPlatformFile, or kPlatformFileHeld.
+// 0); a file another opener holds is refused.
 PlatformFile OpenLocked(const Text& path, int flags, int lock) {
   const PlatformFile file = OpenRegular(path, flags);
   if (file == kNoPlatformFile) return file;
-  const int fd = static_cast<int>(file);
-  if (HeldElsewhere(fd, lock)) {
-    close(fd);
-    return kPlatformFileHeld;
+  if (HeldElsewhere(static_cast<int>(file), lock)) {
+    close(static_cast<int>(file));
+    return kNoPlatformFile;
   }
-  return fd;
-}
-
-PlatformFile RefuseHeld(PlatformFile file) {
-  return file == kPlatformFileHeld ? kNoPlatformFile : file;
+  return file;
 }
 
 }  // namespace
 
+// Never through a link: what is read this way (a backup) must be the file
+// that stands at the name.
 PlatformFile OpenPlatformFileForReading(const Text& path) {
-  return RefuseHeld(OpenLocked(path, O_RDONLY, LOCK_EX));
+  return OpenLocked(path, O_RDONLY | O_NOFOLLOW, LOCK_EX);
 }
 
 PlatformFile OpenPlatformFileForCopying(const Text& path) {
-  return RefuseHeld(OpenLocked(path, O_RDONLY, LOCK_SH));
+  return OpenLocked(path, O_RDONLY, LOCK_SH);
 }
 
 PlatformFile OpenPlatformFileForPeeking(const Text& path) { return OpenRegular(path, O_RDONLY); }
-
-PlatformFile OpenPlatformFileForRewriting(const Text& path, bool createMissing) {
-  // O_NOFOLLOW: a sheet that is a link to some other file, or a dangling
-  // link, must never have that file written or created.
-  const int create = createMissing ? O_CREAT : 0;
-  PlatformFile file = OpenLocked(path, O_RDWR | O_NOFOLLOW | create, LOCK_EX);
-  // A file this user may write but not read can still be rewritten.
-  if (file == kNoPlatformFile && errno == EACCES) {
-    file = OpenLocked(path, O_WRONLY | O_NOFOLLOW, LOCK_EX);
-  }
-  return file;
-}
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   // A regular file's read comes up short only at its end, so one call does.
@@ -75,6 +59,18 @@ int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
     if (got < 0 && errno == EINTR) continue;
     return got < 0 ? 0 : static_cast<int32_t>(got);  // a read error reads as the end
   }
+}
+
+int32_t ReadPlatformFileAt(PlatformFile file, int64_t offset, void* into, int32_t count) {
+  int32_t total = 0;
+  while (total < count) {
+    const ssize_t got = pread(static_cast<int>(file), static_cast<char*>(into) + total,
+                              static_cast<size_t>(count - total), offset + total);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    total += static_cast<int32_t>(got);
+  }
+  return total;
 }
 
 int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
@@ -91,10 +87,6 @@ int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
 
 void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
   lseek(static_cast<int>(file), distance, SEEK_CUR);
-}
-
-void CutPlatformFileAt(PlatformFile file, int64_t length) {
-  if (ftruncate(static_cast<int>(file), static_cast<off_t>(length)) != 0) return;  // nothing more to try
 }
 
 void ClosePlatformFile(PlatformFile file) { close(static_cast<int>(file)); }

@@ -1,4 +1,6 @@
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -7,8 +9,9 @@
 #include <vector>
 
 #include "files/file_size.h"
-#include "files/posix_path.h"
+#include "files/posix_name.h"
 #include "files/spelling_on_disk.h"
+#include "text/posix_path.h"
 #include "text/string_helpers.h"
 
 namespace {
@@ -33,8 +36,13 @@ void ListSpellings(const Text& folder) {
   ForgetSpellingsOnDisk();
   gSpellings.listed = true;
   gSpellings.folder = folder;
-  DIR* listing = opendir(folder.empty() ? "." : PosixPath(folder).c_str());
-  if (listing == nullptr) return;
+  const PosixName name = PosixNameOf(folder);
+  const int fd = openat(name.folder, name.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* listing = fd < 0 ? nullptr : fdopendir(fd);
+  if (listing == nullptr) {
+    if (fd >= 0) close(fd);
+    return;
+  }
   while (const dirent* entry = readdir(listing)) {
     gSpellings.names.emplace_back(FoldedAscii(entry->d_name), entry->d_name);
   }

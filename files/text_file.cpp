@@ -5,32 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "files/file_copy.h"
 #include "files/line_codec.h"
-#include "files/platform_file.h"
+#include "files/sheet_output.h"
 #include "text/utf8.h"
 
 namespace {
 
-enum class FileState : int32_t { Writing = 0, Reading = 1 };
-
 struct TextFile {
+  // Reading.
   PlatformFile platformFile = kNoPlatformFile;
-  unsigned char* buffer = nullptr;  // none: every read and write goes straight through
+  bool closeWithHandle = true;
+  unsigned char* buffer = nullptr;  // none: every read goes straight through
   int32_t bufferSize = 0;
-  // Reading: read-ahead bytes not consumed yet. Writing: bytes still free.
-  int32_t pending = 0;
-  int32_t filled = 0;  // bytes the last refill placed in the buffer
-  FileState state = FileState::Reading;
-  int32_t readOnly = 0;  // writes to a file opened for reading do nothing
+  int32_t pending = 0;  // read-ahead bytes not consumed yet
+  int32_t filled = 0;   // bytes the last refill placed in the buffer
   // A file opened for reading is never written by this run, so a refill
   // that came up short found its end, and no read needs to confirm it.
   bool endReached = false;
-  bool rewriting = false;  // closing cuts the file where its output ends
-  // Bytes the platform took since the rewrite began: where closing cuts
-  // the file, without asking the platform where its position stands.
-  int64_t written = 0;
-  bool writeFailed = false;  // once the platform refused bytes, no more are written
+  // Writing: the sheet's new content the lines go to.
+  SheetOutput* output = nullptr;
 };
 
 struct OpenTextFile {
@@ -56,41 +49,15 @@ TextFile* Find(FileHandle handle) {
   return nullptr;
 }
 
-FileHandle Add(PlatformFile platformFile, int32_t readOnly) {
-  TextFile file;
-  file.platformFile = platformFile;
-  file.bufferSize = kTextBufferSize;
-  file.buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file.bufferSize)));
-  file.readOnly = readOnly;
+FileHandle Add(const TextFile& file) {
   gTextFiles.push_back({++gLastHandle, file});
   return gLastHandle;
-}
-
-// Writing stops at the first refusal, so that a file cut short by a full
-// disk ends on a whole prefix of its output rather than on a later piece
-// that happened to fit.
-void Write(TextFile& file, const void* bytes, int32_t count) {
-  if (file.writeFailed) return;
-  const int32_t put = WritePlatformFile(file.platformFile, bytes, count);
-  file.written += put;
-  file.writeFailed = put < count;
-}
-
-void Flush(TextFile& file) {
-  if (file.state != FileState::Writing || file.buffer == nullptr) return;
-  const int32_t used = file.bufferSize - file.pending;
-  if (used > 0) Write(file, file.buffer, used);
-  file.pending = file.bufferSize;
 }
 
 // Takes up to count bytes through the read-ahead buffer; fewer only at the
 // end of the file (or on a read error, which looks the same).
 int32_t TakeBytes(TextFile& file, unsigned char* into, int32_t count) {
-  if (file.state == FileState::Writing) {
-    Flush(file);
-    file.state = FileState::Reading;
-    file.pending = 0;
-  }
+  if (file.output != nullptr) return 0;
   if (file.buffer == nullptr) return ReadPlatformFile(file.platformFile, into, count);
   if (file.pending >= count) {
     std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(count));
@@ -107,7 +74,7 @@ int32_t TakeBytes(TextFile& file, unsigned char* into, int32_t count) {
   }
   file.filled = ReadPlatformFile(file.platformFile, file.buffer, file.bufferSize);
   file.pending = file.filled;
-  file.endReached = file.readOnly && file.filled < file.bufferSize;
+  file.endReached = file.filled < file.bufferSize;
   const int32_t copied = missing < file.filled ? missing : file.filled;
   std::memcpy(into + delivered, file.buffer, static_cast<size_t>(copied));
   file.pending -= copied;
@@ -120,32 +87,6 @@ void PutBackByte(TextFile& file) {
     ++file.pending;
   } else {
     MovePlatformFilePosition(file.platformFile, -1);
-  }
-}
-
-void PutBytes(TextFile& file, const unsigned char* bytes, int32_t count) {
-  if (file.readOnly) return;
-  if (file.state == FileState::Reading) {
-    // Line the platform's position up with what has been consumed.
-    if (file.pending > 0) MovePlatformFilePosition(file.platformFile, -file.pending);
-    file.state = FileState::Writing;
-    file.pending = file.bufferSize;
-  }
-  if (file.buffer == nullptr) {
-    Write(file, bytes, count);
-    return;
-  }
-  if (file.pending > count) {
-    std::memcpy(file.buffer + file.bufferSize - file.pending, bytes, static_cast<size_t>(count));
-    file.pending -= count;
-    return;
-  }
-  Flush(file);
-  if (count >= file.bufferSize) {
-    Write(file, bytes, count);
-  } else {
-    std::memcpy(file.buffer, bytes, static_cast<size_t>(count));
-    file.pending -= count;
   }
 }
 
@@ -201,40 +142,34 @@ void InitTextFiles() {
   gTextFiles.reserve(4);
 }
 
+FileHandle AddTextReader(PlatformFile platformFile, bool closeWithHandle) {
+  if (platformFile == kNoPlatformFile) return 0;
+  TextFile file;
+  file.platformFile = platformFile;
+  file.closeWithHandle = closeWithHandle;
+  file.bufferSize = kTextBufferSize;
+  file.buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file.bufferSize)));
+  return Add(file);
+}
+
 FileHandle OpenTextForReading(const Text& path) {
-  const PlatformFile platformFile = OpenPlatformFileForReading(path);
-  if (platformFile == kNoPlatformFile) return 0;
-  return Add(platformFile, 1);
+  return AddTextReader(OpenPlatformFileForReading(path), true);
 }
 
-FileHandle OpenTextForRewriting(const Text& path) {
-  const PlatformFile platformFile = OpenPlatformFileForRewriting(path, false);
-  if (platformFile == kPlatformFileHeld) return kFileHeldElsewhere;
-  if (platformFile == kNoPlatformFile) return 0;
-  return Add(platformFile, 0);
+FileHandle AddTextOutput(SheetOutput* output) {
+  TextFile file;
+  file.output = output;
+  return Add(file);
 }
 
-void BeginRewrite(FileHandle handle) {
-  TextFile* file = Find(handle);
-  if (file == nullptr || file->readOnly) return;
-  file->rewriting = true;
-  file->written = 0;
-}
-
-FileHandle CreateTextFile(const Text& path) {
-  const PlatformFile platformFile = OpenPlatformFileForRewriting(path, true);
-  if (platformFile == kNoPlatformFile || platformFile == kPlatformFileHeld) return 0;
-  const FileHandle handle = Add(platformFile, 0);
-  BeginRewrite(handle);
-  return handle;
-}
-
-FileHandle CopyTextFileForReading(FileHandle handle, const Text& destination) {
-  const TextFile* file = Find(handle);
-  if (file == nullptr || destination.empty()) return 0;
-  const PlatformFile copy = CopyOpenFileForReading(file->platformFile, destination);
-  if (copy == kNoPlatformFile) return 0;
-  return Add(copy, 1);
+SheetOutput* TakeTextOutput(FileHandle handle) {
+  for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
+    if (it->handle != handle || it->file.output == nullptr) continue;
+    SheetOutput* output = it->file.output;
+    gTextFiles.erase(it);
+    return output;
+  }
+  return nullptr;
 }
 
 bool AtEnd(FileHandle handle) {
@@ -258,7 +193,7 @@ Text ReadLine(FileHandle handle) {
   while (true) {
     // Plain ASCII, short of a line end or NUL, goes across in runs straight
     // from the read-ahead; everything else is read a character at a time.
-    if (file->state == FileState::Reading && file->buffer != nullptr) {
+    if (file->buffer != nullptr) {
       const unsigned char* from = file->buffer + file->filled - file->pending;
       int32_t run = 0;
       while (run < file->pending && from[run] < 0x80 && from[run] != 0x00 && from[run] != 0x0A &&
@@ -283,24 +218,25 @@ Text ReadLine(FileHandle handle) {
 
 void WriteLine(FileHandle handle, const Text& text) {
   TextFile* file = Find(handle);
-  if (file == nullptr) return;
-  if (!text.empty()) {
-    const std::string bytes = EncodeLineText(text);
-    PutBytes(*file, reinterpret_cast<const unsigned char*>(bytes.data()),
-             static_cast<int32_t>(bytes.size()));
-  }
-  static const unsigned char kLineEnd[] = {0x0D, 0x0A};
-  PutBytes(*file, kLineEnd, 2);
+  if (file == nullptr || file->output == nullptr) return;
+  const std::string bytes = EncodeLineText(text);
+  AppendToSheetOutput(*file->output, bytes.data(), bytes.size());
+  AppendToSheetOutput(*file->output, "\r\n", 2);
 }
 
 void CloseTextFile(FileHandle handle) {
   for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
     if (it->handle != handle) continue;
-    Flush(it->file);
-    if (it->file.rewriting) CutPlatformFileAt(it->file.platformFile, it->file.written);
-    std::free(it->file.buffer);
-    ClosePlatformFile(it->file.platformFile);
+    TextFile file = it->file;
     gTextFiles.erase(it);
+    if (file.output != nullptr) {
+      DropSheetOutput(*file.output);
+      delete file.output;
+    }
+    std::free(file.buffer);
+    if (file.platformFile != kNoPlatformFile && file.closeWithHandle) {
+      ClosePlatformFile(file.platformFile);
+    }
     return;
   }
 }

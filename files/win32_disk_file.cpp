@@ -27,13 +27,13 @@ bool NamesDevice(const Text& path) { return IsDevicePath(WidePath(path)); }
 HANDLE OpenDiskFile(const Text& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   const std::wstring widePath = WidePath(path);
   if (IsDevicePath(widePath)) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
+    SetLastError(ERROR_BAD_FILE_TYPE);
     return INVALID_HANDLE_VALUE;
   }
   const HANDLE handle =
       CreateFileW(widePath.c_str(), access, share, nullptr, disposition, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_DISK) return handle;
   CloseHandle(handle);
-  SetLastError(ERROR_FILE_NOT_FOUND);
+  SetLastError(ERROR_BAD_FILE_TYPE);
   return INVALID_HANDLE_VALUE;
 }

@@ -15,5 +15,5 @@ bool NamesDevice(const Text& path);
 // opened, and a handle that turns out to be anything but a disk file (a
 // console, a pipe, a device reached some other way) is closed before any
 // byte is read or written. Both give INVALID_HANDLE_VALUE with
-// ERROR_FILE_NOT_FOUND, as a missing file would.
+// ERROR_BAD_FILE_TYPE: something is there, but no file to use.
 HANDLE OpenDiskFile(const Text& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);

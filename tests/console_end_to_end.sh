@@ -90,9 +90,10 @@ mkdir -p "$work/here"
 [ -f "$work/here/Here.cue" ] || fail "a relative name was not taken in the current folder"
 
 # A file-size limit is a write error, not the end of the program: the run
-# exits 0, and the backup is whole or absent. A limit of 4 KiB leaves no
-# room for the backup of this 7 KiB sheet, one of 10 KiB none for its repair.
-for limit in 4 10; do
+# exits 0, and the sheet is either as it was, with no backup, or repaired,
+# with its whole backup. A limit of 10 KiB leaves no room for the 13 KiB
+# repair of this 7 KiB sheet, one of 16 KiB does.
+for limit in 10 16; do
   mkdir -p "$work/limit$limit"
   sheet=$work/limit$limit/Long.cue
   printf 'x' > "$work/limit$limit/Long.bin"
@@ -110,7 +111,9 @@ for limit in 4 10; do
   fi
   [ "$(ls "$work/limit$limit" | wc -l)" -le 4 ] || fail "files left behind under a $limit KiB limit: $(ls "$work/limit$limit")"
 done
-[ -e "$work/limit10/Long.cue.bak" ] || fail "a backup that fits was not made"
+[ ! -e "$work/limit10/Long.cue.bak" ] || fail "a sheet whose repair does not fit was backed up"
+[ -e "$work/limit16/Long.cue.bak" ] || fail "a repair that fits was not made"
+
 
 # Paths on the command line, from the folder "args": each acted on in turn
 # with no first prompt. run_with INPUT ARG... keeps the exit code in $code.

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <random>
 
 #include "app/rewrite_cue_sheet.h"
@@ -34,16 +35,92 @@ namespace {
 // do not work; 0 lets every call through to the kernel.
 int gFlockFailure = 0;
 
+// What linkat fails with in a run that plays a file system without hard
+// links (FAT, exFAT); 0 lets every call through.
+int gLinkFailure = 0;
+
+// While set, every call that changes a file's content or names is noted
+// here, in order, with the names of the files it touches.
+bool gTracing = false;
+std::vector<std::string> gTrace;
+
+std::string NameOfDescriptor(int fd) {
+  char target[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+  if (length < 0) return "?";
+  const std::string path(target, static_cast<size_t>(length));
+  return path.substr(path.rfind('/') + 1);
+}
+
+std::string NameOfPath(const char* path) {
+  const std::string name(path);
+  if (name.rfind("/proc/self/fd/", 0) == 0) return NameOfDescriptor(std::stoi(name.substr(14)));
+  return name.substr(name.rfind('/') + 1);
+}
+
+long Noted(const std::string& event, long result) {
+  if (gTracing && result >= 0) gTrace.push_back(event);
+  return result;
+}
+
 }  // namespace
 
-// Every flock call of the program under test comes here before the C
-// library's, as it would to an LD_PRELOAD shim.
+// The calls of the program under test come here before the C library's,
+// as they would to an LD_PRELOAD shim.
 extern "C" int flock(int fd, int operation) noexcept {
   if (gFlockFailure != 0) {
     errno = gFlockFailure;
     return -1;
   }
   return static_cast<int>(syscall(SYS_flock, fd, operation));
+}
+
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to,
+                      int flags) noexcept {
+  if (gLinkFailure != 0) {
+    errno = gLinkFailure;
+    return -1;
+  }
+  const std::string event = "link " + NameOfPath(from) + " -> " + NameOfPath(to);
+  return static_cast<int>(
+      Noted(event, syscall(SYS_linkat, fromFolder, from, toFolder, to, flags)));
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) noexcept {
+  const std::string event = "rename " + NameOfPath(from) + " -> " + NameOfPath(to);
+  return static_cast<int>(
+      Noted(event, syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags)));
+}
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept {
+  return renameat2(fromFolder, from, toFolder, to, 0);
+}
+
+extern "C" ssize_t write(int fd, const void* bytes, size_t count) {
+  return Noted("write " + (gTracing ? NameOfDescriptor(fd) : ""),
+               syscall(SYS_write, fd, bytes, count));
+}
+
+extern "C" ssize_t pwrite(int fd, const void* bytes, size_t count, off_t offset) {
+  return Noted("write " + (gTracing ? NameOfDescriptor(fd) : ""),
+               syscall(SYS_pwrite64, fd, bytes, count, offset));
+}
+
+extern "C" int ftruncate(int fd, off_t length) noexcept {
+  return static_cast<int>(Noted("truncate " + (gTracing ? NameOfDescriptor(fd) : ""),
+                                syscall(SYS_ftruncate, fd, length)));
+}
+
+extern "C" int fsync(int fd) {
+  return static_cast<int>(Noted("flush " + (gTracing ? NameOfDescriptor(fd) : ""),
+                                syscall(SYS_fsync, fd)));
+}
+
+extern "C" int fdatasync(int fd) {
+  return static_cast<int>(Noted("flush " + (gTracing ? NameOfDescriptor(fd) : ""),
+                                syscall(SYS_fdatasync, fd)));
 }
 
 namespace {
@@ -157,34 +234,94 @@ std::vector<Text> NotVisitedYet(const Originals& originals) {
 
 }  // namespace
 
+// A new sheet that does not fit ends the run before the sheet changes:
+// readers never see part of it, and the original needs no backup yet.
+// With hard links the backup costs no room; without them (FAT) it is a
+// copy, which must fit as well.
 TEST(FaultInjection, DiskFullWhileTheNewSheetIsWritten) {
-  TempFolder folder;
-  const Text sheet = folder / u"Racer.cue";
-  const std::string original = GrowingSheet(40, "Racer.bin");
-  WriteBytes(folder / u"Racer.bin", "x");
-  const auto rewrite = [&] { return RewriteReturned(sheet) ? 10 : 20; };
+  for (const int linkFailure : {0, EPERM}) {
+    SCOPED_TRACE(linkFailure);
+    TempFolder folder;
+    const Text sheet = folder / u"Racer.cue";
+    const std::string original = GrowingSheet(40, "Racer.bin");
+    WriteBytes(folder / u"Racer.bin", "x");
+    const auto rewrite = [&] {
+      gLinkFailure = linkFailure;
+      return RewriteReturned(sheet) ? 10 : 20;
+    };
 
-  // Unlimited, for the full result.
-  WriteBytes(sheet, original);
-  ASSERT_EQ(InChild(rewrite), 10);
-  const std::string repaired = ReadBytes(sheet);
-  ASSERT_GT(repaired.size(), original.size());
+    // Unlimited, for the full result.
+    WriteBytes(sheet, original);
+    ASSERT_EQ(InChild(rewrite), 10);
+    const std::string repaired = ReadBytes(sheet);
+    ASSERT_GT(repaired.size(), original.size());
 
-  // The backup just fits, the new sheet does not: the rewrite carries on
-  // to its end, the sheet holds what fitted, the backup the original.
-  std::filesystem::remove(Fs(sheet + u".bak"));
-  WriteBytes(sheet, original);
-  EXPECT_EQ(InChild(rewrite, original.size()), 10);
-  EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
-  EXPECT_EQ(ReadBytes(sheet), repaired.substr(0, original.size()));
+    for (const size_t limit : {original.size() - 1, original.size(), repaired.size() - 1}) {
+      SCOPED_TRACE(limit);
+      std::filesystem::remove(Fs(sheet + u".bak"));
+      WriteBytes(sheet, original);
+      EXPECT_EQ(InChild(rewrite, limit), 20);
+      EXPECT_FALSE(Exists(sheet + u".bak"));
+      EXPECT_EQ(ReadBytes(sheet), original);
+      EXPECT_FALSE(Exists(sheet + u".brindlet-new"));
+    }
+    // Exactly the room it needs.
+    std::filesystem::remove(Fs(sheet + u".bak"));
+    WriteBytes(sheet, original);
+    EXPECT_EQ(InChild(rewrite, repaired.size()), 10);
+    EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+    EXPECT_EQ(ReadBytes(sheet), repaired);
+  }
+}
 
-  // The backup itself does not fit: no partial backup may stay behind to
-  // be trusted later, and the run ends before the sheet is touched.
-  std::filesystem::remove(Fs(sheet + u".bak"));
-  WriteBytes(sheet, original);
-  EXPECT_EQ(InChild(rewrite, original.size() - 1), 20);
-  EXPECT_FALSE(Exists(sheet + u".bak"));
-  EXPECT_EQ(ReadBytes(sheet), original);
+// The order in which a first repair changes files: nothing renames over,
+// truncates or writes the sheet before its backup is either the sheet's
+// own file under a second name, or a copy already flushed to disk (where
+// there are no hard links, as on FAT).
+TEST(FaultInjection, TheBackupIsSafeBeforeTheSheetChanges) {
+  for (const int linkFailure : {0, EPERM}) {
+    SCOPED_TRACE(linkFailure);
+    TempFolder folder;
+    const Text sheet = folder / u"Racer.cue";
+    const std::string original = GrowingSheet(40, "Racer.bin");
+    WriteBytes(folder / u"Racer.bin", "x");
+    WriteBytes(sheet, original);
+    ScriptDialogAnswers({});
+    gTrace.clear();
+    gLinkFailure = linkFailure;
+    gTracing = true;
+    const bool returned = RewriteReturned(sheet);
+    gTracing = false;
+    gLinkFailure = 0;
+    ASSERT_TRUE(returned);
+    EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+    EXPECT_NE(ReadBytes(sheet), original);
+
+    std::string trace;
+    size_t safe = SIZE_MAX, change = SIZE_MAX;
+    std::set<std::string> flushed;
+    for (size_t i = 0; i < gTrace.size(); ++i) {
+      const std::string& event = gTrace[i];
+      trace += event + "\n";
+      const size_t arrow = event.find(" -> ");
+      const std::string from = event.substr(event.find(' ') + 1, arrow - event.find(' ') - 1);
+      if (event.rfind("flush ", 0) == 0) flushed.insert(event.substr(6));
+      if (event == "link Racer.cue -> Racer.cue.bak" ||
+          (arrow != std::string::npos && event.substr(arrow + 4) == "Racer.cue.bak" &&
+           flushed.count(from) != 0)) {
+        safe = std::min(safe, i);
+      }
+      if ((arrow != std::string::npos && event.substr(arrow + 4) == "Racer.cue") ||
+          event == "write Racer.cue" || event == "truncate Racer.cue") {
+        change = std::min(change, i);
+      }
+      // The sheet is replaced, never written in place.
+      EXPECT_NE(event, "write Racer.cue");
+      EXPECT_NE(event, "truncate Racer.cue");
+    }
+    EXPECT_NE(change, SIZE_MAX) << trace;
+    EXPECT_LT(safe, change) << trace;
+  }
 }
 
 TEST(FaultInjection, DiskFullDuringASweep) {
@@ -355,10 +492,10 @@ TEST(FaultInjection, OverlappingSweepsKeepEveryOriginal) {
   }
 }
 
-// A run killed at any instant of the backup copy or the rewrite of a large
-// sheet leaves a backup that is whole or absent, and nothing else beside
-// the sheet; the next run then rebuilds the sheet as an uninterrupted run
-// would have.
+// A run killed at any instant of the rewrite of a large sheet leaves the
+// sheet as it was or as repaired, never a mix; a backup that is whole or
+// absent; and at most its own unfinished new sheet beside them, which the
+// next run removes as it rebuilds the sheet as an uninterrupted run would.
 TEST(FaultInjection, RunsKilledAtAnyInstant) {
   TempFolder folder;
   const Text sheet = folder / u"Big.cue";
@@ -372,13 +509,13 @@ TEST(FaultInjection, RunsKilledAtAnyInstant) {
   const auto uninterrupted = std::chrono::duration_cast<std::chrono::microseconds>(
                                  std::chrono::steady_clock::now() - started).count();
   const std::string repaired = ReadBytes(sheet);
-  // The copy is over in a moment, the rewrite takes far longer: every other
-  // kill falls within the first moments, where the copy is.
-  const auto copyStarted = std::chrono::steady_clock::now();
-  ASSERT_NE(CopyFileTo(sheet + u".bak", folder / u"copy"), 0);
-  const auto copying = std::chrono::duration_cast<std::chrono::microseconds>(
-                           std::chrono::steady_clock::now() - copyStarted).count();
-  std::filesystem::remove(Fs(folder / u"copy"));
+  const auto names = [&] {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.root)) {
+      found.insert(entry.path().filename().string());
+    }
+    return found;
+  };
 
   std::mt19937 random(20261208);
   for (int kill = 0; kill < 50; ++kill) {
@@ -387,19 +524,128 @@ TEST(FaultInjection, RunsKilledAtAnyInstant) {
     WriteBytes(sheet, original);
     const pid_t child = fork();
     if (child == 0) _exit(rewrite());
-    const auto window = kill % 2 == 0 ? 4 * copying + 500 : uninterrupted;
-    usleep(static_cast<useconds_t>(random() % (window + 1)));
+    // Every other kill falls within the last moments, where the backup is
+    // made and the new sheet put in place.
+    const auto from = kill % 2 == 0 ? std::max<long long>(0, uninterrupted - 3000) : 0;
+    usleep(static_cast<useconds_t>(from + random() % (uninterrupted - from + 1)));
     ::kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
 
+    const std::string now = ReadBytes(sheet);
+    EXPECT_TRUE(now == original || now == repaired) << now.size();
     const std::string backup = ReadBytes(sheet + u".bak");
     EXPECT_TRUE(backup == original || !Exists(sheet + u".bak")) << backup.size();
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root),
-                            std::filesystem::directory_iterator()),
-              Exists(sheet + u".bak") ? 3 : 2);
+    std::set<std::string> expected = {"Big.cue", "Big.bin"};
+    for (const char* optional : {"Big.cue.bak", "Big.cue.brindlet-new"}) {
+      if (names().count(optional)) expected.insert(optional);
+    }
+    EXPECT_EQ(names(), expected);
     ASSERT_EQ(InChild(rewrite), 0);
     EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
     EXPECT_EQ(ReadBytes(sheet), repaired);
+    EXPECT_EQ(names(), (std::set<std::string>{"Big.cue", "Big.bin", "Big.cue.bak"}));
+  }
+}
+
+// While a question about a missing image waits, the sheet on disk holds
+// exactly its old bytes, however much of the new sheet is made: a reader
+// sees the old sheet, a run killed there leaves it as it was, and another
+// program that empties it meanwhile has the last word.
+TEST(FaultInjection, WhileAQuestionWaitsTheSheetIsAsItWas) {
+  enum class AtTheQuestion { Read, Empty, Kill };
+  for (const AtTheQuestion what : {AtTheQuestion::Read, AtTheQuestion::Empty, AtTheQuestion::Kill}) {
+    SCOPED_TRACE(static_cast<int>(what));
+    TempFolder folder;
+    const Text sheet = folder / u"Racer.cue";
+    // 99 audio tracks, the second FILE line naming an image that is missing.
+    const std::string original = GrowingSheet(60, "Racer.bin") + GrowingSheet(39, "Lost.bin");
+    WriteBytes(folder / u"Racer.bin", "x");
+    WriteBytes(sheet, original);
+    std::string seen;
+    int asked[2];
+    ASSERT_EQ(pipe(asked), 0);
+    ScriptDialogAction([&](const FileDialogRequest&) {
+      seen = ReadBytes(sheet);
+      if (what == AtTheQuestion::Empty) std::filesystem::resize_file(Fs(sheet), 0);
+      if (what == AtTheQuestion::Kill && write(asked[1], "?", 1) == 1) pause();
+      return Text();
+    });
+    if (what == AtTheQuestion::Kill) {
+      const pid_t child = fork();
+      if (child == 0) _exit(RewriteReturned(sheet) ? 0 : 1);
+      char question;
+      EXPECT_EQ(read(asked[0], &question, 1), 1);
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+      EXPECT_EQ(ReadBytes(sheet), original);
+      EXPECT_FALSE(Exists(sheet + u".bak"));
+    } else {
+      EXPECT_TRUE(RewriteReturned(sheet));
+      EXPECT_EQ(seen, original);
+    }
+    close(asked[0]);
+    close(asked[1]);
+    if (what == AtTheQuestion::Read) {
+      EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+      EXPECT_NE(ReadBytes(sheet).find("FILE \"\" BINARY"), std::string::npos);
+    }
+    if (what == AtTheQuestion::Empty) {
+      EXPECT_EQ(ReadBytes(sheet), "");
+      EXPECT_FALSE(Exists(sheet + u".bak"));
+    }
+    EXPECT_FALSE(Exists(sheet + u".brindlet-new"));
+  }
+}
+
+// A sweep, or one sheet's repair, waiting at a question while the folder
+// chosen, the folder above it or the sheet's own folder is swapped for a
+// link to a tree elsewhere: the work goes on in the folders it started
+// in, and nothing elsewhere changes.
+TEST(FaultInjection, FoldersSwappedForLinksSendNoWorkElsewhere) {
+  enum class Swap { ChosenFolder, ItsParent, PickedSheetsFolder };
+  for (const Swap swap : {Swap::ChosenFolder, Swap::ItsParent, Swap::PickedSheetsFolder}) {
+    SCOPED_TRACE(static_cast<int>(swap));
+    TempFolder folder;
+    const Text pick = folder.Folder(u"top/pick");
+    const Originals originals = MakeLibrary(pick, 3, 2);
+    const Text elsewhere = folder.Folder(u"elsewhere");
+    MakeLibrary(folder.Folder(u"elsewhere/top/pick"), 3, 2);
+    const Snapshot untouched = SnapshotOf(Fs(elsewhere));
+    const auto swapFor = [&](const Text& from, const Text& to) {
+      std::filesystem::rename(Fs(from), Fs(from + u".real"));
+      std::filesystem::create_directory_symlink(Fs(to), Fs(from));
+    };
+    bool swapped = false;
+    const auto onQuestion = [&](const FileDialogRequest&) {
+      if (swapped) return Text();
+      swapped = true;
+      if (swap == Swap::ChosenFolder) swapFor(folder / u"top/pick", elsewhere + u"top/pick");
+      if (swap == Swap::ItsParent) swapFor(folder / u"top", elsewhere + u"top");
+      if (swap == Swap::PickedSheetsFolder) swapFor(pick + u"g0", elsewhere + u"top/pick/g0");
+      return Text();
+    };
+    if (swap == Swap::PickedSheetsFolder) {
+      EXPECT_EQ(InChild([&] {
+                  ScriptDialogAction(onQuestion);
+                  return RewriteReturned(pick + u"g0/s0.cue") ? 0 : 1;
+                }),
+                0);
+    } else {
+      EXPECT_EQ(SweepInChild(pick, onQuestion), 0);
+    }
+    EXPECT_EQ(SnapshotOf(Fs(elsewhere)), untouched);
+    // The sheets in the real folders were repaired there.
+    const Text real = swap == Swap::ChosenFolder ? folder / u"top/pick.real/"
+                      : swap == Swap::ItsParent  ? folder / u"top.real/pick/"
+                                                 : pick;
+    const Text g0 = swap == Swap::PickedSheetsFolder ? pick + u"g0.real/" : real + u"g0/";
+    EXPECT_EQ(ReadBytes(g0 + u"s0.cue.bak"), originals.at(pick + u"g0/s0.cue"));
+    if (swap != Swap::PickedSheetsFolder) {
+      for (const auto& entry : originals) {
+        const Text inReal = real + entry.first.substr(pick.size());
+        EXPECT_EQ(ReadBytes(inReal + u".bak"), entry.second) << Fs(inReal);
+      }
+    }
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include "files/file_copy.h"
 #include "files/file_size.h"
+#include "files/sheet_repair.h"
 #include "files/text_file.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
@@ -112,7 +113,8 @@ TEST(FileSize, SpecialFilesAreNeverOpened) {
   ASSERT_EQ(mkfifo(Fs(fifo).c_str(), 0600), 0);
   EXPECT_EQ(FileSize(fifo), kNoFile);
   EXPECT_EQ(OpenTextForReading(fifo), 0);
-  EXPECT_EQ(CreateTextFile(fifo), 0);
+  EXPECT_EQ(CreateSheet(fifo), 0);
+  EXPECT_EQ(OpenSheetForRepair(fifo).opening, SheetOpening::PassedOver);
   EXPECT_EQ(CopyFileTo(fifo, folder / u"copy"), 0);
   EXPECT_FALSE(Exists(folder / u"copy"));
   WriteBytes(folder / u"a.cue", "x");
@@ -146,10 +148,8 @@ TEST(FileSize, DevicesAreNeverOpened) {
     const FileHandle reading = OpenTextForReading(device.path);
     EXPECT_EQ(reading, 0);
     CloseTextFile(reading);
-    const FileHandle rewriting = OpenTextForRewriting(device.path);
-    EXPECT_EQ(rewriting, 0);
-    CloseTextFile(rewriting);
-    const FileHandle created = CreateTextFile(device.path);
+    EXPECT_EQ(OpenSheetForRepair(device.path).opening, SheetOpening::PassedOver);
+    const FileHandle created = CreateSheet(device.path);
     EXPECT_EQ(created, 0);
     CloseTextFile(created);
     if (reading != 0) continue;  // a console opened by mistake would wait for typing

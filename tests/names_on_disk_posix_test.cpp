@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "files/file_size.h"
-#include "files/held_folder.h"
+#include "files/held_folders.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 
@@ -158,9 +158,10 @@ TEST(NamesOnDisk, AHeldFolderReachesWhatTheWholePathNames) {
       {held + u"a.bin", 1},       {held + u"Sub/a.bin", 2}, {folder / u"Disc 2/a.bin", 3},
       {held + u"missing", kNoFile}, {held, kFolder},          {held + u"..", kFolder},
   };
-  HoldFolderOpen(held);
+  const FolderHold hold = HoldFolder(held);
+  ASSERT_NE(hold, 0);
   for (const auto& [path, size] : cases) EXPECT_EQ(FileSize(path), size) << Fs(path);
-  HoldFolderOpen(Text());
+  LetGoOfFolder(hold);
   fs::rename(Fs(held), folder.root / "Moved");
   EXPECT_EQ(FileSize(held + u"a.bin"), kNoFile);
 }

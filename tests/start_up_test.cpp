@@ -113,8 +113,8 @@ TEST(StartUp, PathsGivenAreEachActedOnWithoutTheFirstDialog) {
       {{u"all"}, false, true, true, false},
       // An empty argument is passed over, not taken for the current folder.
       {{u"", u"sub/Game.cue"}, false, false, true, false},
-      // A sheet that cannot be backed up ends the whole run.
-      {{u"Gone.cue", u"Game.CUE"}, true, false, false, false},
+      // A sheet that is not there is passed over.
+      {{u"Gone.cue", u"Game.CUE"}, true, true, false, false},
   };
   const std::filesystem::path startFolder = std::filesystem::current_path();
   for (size_t i = 0; i < cases.size(); ++i) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "files/file_size.h"
+#include "files/sheet_repair.h"
 #include "files/text_file.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
@@ -86,37 +89,37 @@ TEST(TextFile, HandlesThatNameNoFileAreHarmless) {
   TempFolder folder;
   EXPECT_EQ(OpenTextForReading(folder / u"missing.cue"), 0);
   EXPECT_EQ(OpenTextForReading(folder.Path()), 0);
-  EXPECT_EQ(CreateTextFile(folder / u"no" + Text(1, kFolderSeparator) + u"x.cue"), 0);
+  EXPECT_EQ(CreateSheet(folder / u"no" + Text(1, kFolderSeparator) + u"x.cue"), 0);
 }
 
 TEST(WriteLine, Utf8WithCrLfAndNoByteOrderMark) {
   TempFolder folder;
   const Text path = folder / u"out.cue";
-  WriteBytes(path, "old content that must go");
-  const FileHandle file = CreateTextFile(path);
+  WriteBytes(path, "");
+  const FileHandle file = CreateSheet(path);
   ASSERT_NE(file, 0);
-  // The old content stays until the new one is complete.
-  EXPECT_EQ(FileSize(path), 24);
   WriteLine(file, u"");
   WriteLine(file, u"\u00E9");
   WriteLine(file, u"FILE \"a.bin\" BINARY");
-  CloseTextFile(file);
+  // The old content stays until the new one is complete.
+  EXPECT_EQ(FileSize(path), 0);
+  EXPECT_EQ(PutSheetInPlace(file), SheetPut::Replaced);
   EXPECT_EQ(ReadBytes(path), "\r\n\xC3\xA9\r\nFILE \"a.bin\" BINARY\r\n");
 }
 
 TEST(WriteLine, LongOutputAndPiecesPastTheBuffer) {
   TempFolder folder;
   const Text path = folder / u"out.txt";
-  const FileHandle file = CreateTextFile(path);
+  const FileHandle file = CreateSheet(path);
   std::string expected;
   for (int i = 0; i < 2000; ++i) {
     const std::string line(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26));
     WriteLine(file, Text(line.begin(), line.end()));
     expected += line + "\r\n";
   }
-  WriteLine(file, Text(5000, u'Q'));  // bypasses the buffer
-  expected += std::string(5000, 'Q') + "\r\n";
-  CloseTextFile(file);
+  WriteLine(file, Text(100000, u'Q'));
+  expected += std::string(100000, 'Q') + "\r\n";
+  EXPECT_EQ(PutSheetInPlace(file), SheetPut::Replaced);
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
@@ -139,31 +142,38 @@ TEST(TextFile, OpenFilesAreExclusive) {
   const FileHandle reader = OpenTextForReading(path);
   ASSERT_NE(reader, 0);
   EXPECT_EQ(OpenTextForReading(path), 0);
-  // A file held by another opener is never emptied.
-  EXPECT_EQ(CreateTextFile(path), 0);
+  // A sheet held by another opener is never repaired.
+  EXPECT_EQ(OpenSheetForRepair(path).opening, SheetOpening::PassedOver);
   CloseTextFile(reader);
   EXPECT_EQ(ReadBytes(path), "original\r\n");
 
-  const FileHandle writer = CreateTextFile(path);
-  ASSERT_NE(writer, 0);
+  const SheetRepair repair = OpenSheetForRepair(path);
+  ASSERT_EQ(repair.opening, SheetOpening::Ready);
   EXPECT_EQ(OpenTextForReading(path), 0);
-  CloseTextFile(writer);
+  CloseTextFile(repair.source);
+  CloseTextFile(repair.output);
   EXPECT_NE(OpenTextForReading(path), 0);
   CloseAllTextFiles();
 }
 
-TEST(CloseAllTextFiles, FlushesWhatWasLeftOpen) {
+// A run that ends with a sheet's new content unfinished leaves the sheet
+// as it was and nothing beside it, however much was written.
+TEST(CloseAllTextFiles, DropsUnfinishedSheets) {
   TempFolder folder;
-  const FileHandle a = CreateTextFile(folder / u"a.cue");
-  const FileHandle b = CreateTextFile(folder / u"b.cue");
+  WriteBytes(folder / u"b.cue", "");
+  const FileHandle a = CreateSheet(folder / u"a.cue");
+  const FileHandle b = CreateSheet(folder / u"b.cue");
   ASSERT_NE(a, 0);
   ASSERT_NE(b, 0);
   EXPECT_NE(a, b);
   WriteLine(a, u"first");
-  WriteLine(b, u"second");
+  WriteLine(b, Text(200000, u'x'));
   CloseAllTextFiles();
-  EXPECT_EQ(ReadBytes(folder / u"a.cue"), "first\r\n");
-  EXPECT_EQ(ReadBytes(folder / u"b.cue"), "second\r\n");
-  WriteLine(a, u"after close");  // the handle names nothing any more
-  EXPECT_EQ(ReadBytes(folder / u"a.cue"), "first\r\n");
+  EXPECT_FALSE(Exists(folder / u"a.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"b.cue"), "");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(PutSheetInPlace(a), SheetPut::LeftAlone);  // the handle names nothing any more
+  EXPECT_FALSE(Exists(folder / u"a.cue"));
 }

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string>
 
-#include "files/posix_path.h"
+#include "text/posix_path.h"
 #include "text/utf8.h"
 
 namespace {

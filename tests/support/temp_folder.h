@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "text/text.h"
@@ -30,6 +31,21 @@ void WriteBytes(const Text& path, const std::string& bytes);
 std::string ReadBytes(const Text& path);  // "<missing>" when it cannot be read
 void MakeFolder(const Text& path);
 bool Exists(const Text& path);
+
+// Special files, for runs that must pass them by; false where the
+// platform has none (links, FIFOs and sockets under wine).
+bool MakeLink(const Text& target, const Text& path);
+bool MakeFifo(const Text& path);
+bool MakeSocket(const Text& path);
+
+// Every entry below root and what it is: "file <bytes>", "folder",
+// "link <target>", "fifo", "socket".
+using Snapshot = std::map<std::filesystem::path, std::string>;
+Snapshot SnapshotOf(const std::filesystem::path& root);
+
+// Every entry below root with what writing it would change: its file
+// number (where the platform gives one), size and modification time.
+Snapshot StampsOf(const std::filesystem::path& root);
 
 // Texts from UTF-8 literals, for readable expectations.
 Text T(const std::string& utf8);

@@ -15,13 +15,3 @@ inline std::string PosixPath(const Text& path) { return EncodeUtf8(path); }
 inline Text TextOfPosixPath(const char* path) {
   return DecodeUtf8KeepingBytes(path, std::strlen(path));
 }
-
-// A path as the *at system calls take it: a folder descriptor and a name.
-// The name is relative to the folder a sweep holds open (HoldFolderOpen)
-// when the path lies below it, else the whole path, from AT_FDCWD.
-struct PosixName {
-  int folder;
-  std::string name;
-};
-
-PosixName PosixNameOf(const Text& path);

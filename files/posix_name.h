@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "text/text.h"
+
+// A path as the *at system calls take it: a folder descriptor and a name
+// in it. The name is relative to the innermost held folder (HoldFolder)
+// the path lies in, else the whole path, from AT_FDCWD; the held folder
+// itself is ".".
+struct PosixName {
+  int folder;
+  std::string name;
+};
+
+PosixName PosixNameOf(const Text& path);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "files/sheet_put.h"
+#include "files/text_file.h"
+#include "text/text.h"
+
+// Changing a sheet on disk in one step. The new sheet's lines are written
+// to an output, which takes the sheet's place only once it is complete:
+// until then the sheet holds its old bytes, and readers see the old sheet
+// or the new one, never a mix. The sheet's first content is kept for good
+// in "<sheet>.bak", made at the moment the sheet is first changed. A sheet
+// whose new bytes equal its old ones is left untouched, file and times.
+
+enum class SheetOpening {
+  Ready,       // rebuild from source, write the new sheet to output
+  PassedOver,  // not a sheet that can be repaired now; nothing was opened
+  NoBackup,    // a backup is wanted and the file system takes no writes
+};
+
+struct SheetRepair {
+  SheetOpening opening = SheetOpening::PassedOver;
+  FileHandle source = 0;  // the lines to rebuild from: the backup, or the sheet before its first one
+  FileHandle output = 0;  // the new sheet; closing it without PutSheetInPlace drops it
+};
+
+// Opens a sheet for its repair. Passed over: a sheet that is a symbolic
+// link, not a regular file, missing or empty (unless its backup can make
+// it again), held by another opener (another run, or another program), or
+// not writable by this process; a backup that is a link or not a regular
+// file. A regular backup of 1 byte or more is the source of every repair;
+// without one the sheet is its own source, and its backup is made when
+// the new sheet takes its place. The sheet is held until then.
+SheetRepair OpenSheetForRepair(const Text& sheetPath);
+
+// An output for a sheet that is missing, or an empty file; 0 for anything
+// else (a sheet with content, a link, a folder, a file held elsewhere).
+FileHandle CreateSheet(const Text& sheetPath);
+
+// Puts an output in its sheet's place and closes it. The output's source
+// is closed first: the sheet may be its own source.
+SheetPut PutSheetInPlace(FileHandle output);

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+
+#include "files/platform_file.h"
+#include "text/text.h"
+
+// The platform's side of putting a new sheet in the place of the old one
+// in one step: a new file beside the sheet, renamed over it, the old one
+// kept as the backup where one is wanted. Paths lie in a held folder
+// (files/held_folders.h) wherever the platform can hold one.
+
+// Which file a held sheet is and how it stood when it was taken: if any
+// of it differs when the new sheet is put in place, someone else changed
+// the sheet meanwhile.
+struct SheetStamp {
+  int64_t identity[2] = {0, 0};  // device or volume, and file number
+  int64_t size = 0;
+  int64_t times[2] = {0, 0};  // last write, last change of any kind
+};
+
+inline bool SameStamp(const SheetStamp& a, const SheetStamp& b) {
+  return a.identity[0] == b.identity[0] && a.identity[1] == b.identity[1] && a.size == b.size &&
+         a.times[0] == b.times[0] && a.times[1] == b.times[1];
+}
+
+enum class SheetHold {
+  Held,
+  Missing,
+  HeldElsewhere,      // another opener holds it: another run, or another program
+  NotWritable,        // this process may not change it
+  NotAFile,           // a link, a folder, a device, a FIFO, ...
+  FileSystemRefused,  // the file system takes no writes at all (mounted read-only)
+};
+
+// Takes an existing sheet to be replaced: a regular file, never reached
+// through a link, that this process may write, open for reading and held
+// exclusively until it is closed or put in place.
+SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp);
+
+// Whether the sheet held is still the file at its name, as stamped. A run
+// that held the sheet until a moment ago may have put its new sheet in its
+// place since: the hold is then on a file that is no longer the sheet.
+bool IsStillTheSheet(const Text& path, const SheetStamp& stamp);
+
+enum class BackupOpening {
+  Opened,
+  Missing,
+  HeldElsewhere,  // another opener holds it
+  NotAFile,       // a link (dangling or not), a folder, a device, a FIFO, ...
+};
+
+// Opens a sheet's backup for reading, exclusively, never through a link;
+// *size is its size in bytes.
+BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size);
+
+// The new sheet's own file beside the sheet, empty, open for writing. Its
+// name never ends in ".cue"; a leftover of a run that was stopped, which
+// only the sheet's holder could have made, is removed first.
+// kNoPlatformFile when the folder takes no new file.
+PlatformFile CreateNewSheetFile(const Text& sheetPath);
+
+// Closes the new sheet's file and removes it.
+void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile);
+
+enum class PutOutcome {
+  Done,
+  SheetChanged,  // someone else changed the sheet or its backup meanwhile: left to them
+  Failed,        // the file system refused
+};
+
+// Puts the new sheet's file in the sheet's place and closes both files.
+// With a held sheet: only if it is still as stamped, keeping it first
+// under backupPath when keepBackup is set. Without one (kNoPlatformFile),
+// the sheet must still be missing. On any outcome but Done the new file
+// is removed and the sheet left as it was.
+PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath);
+
+// Where the new sheet is written before it takes the sheet's place.
+inline Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new"; }

@@ -1,0 +1,244 @@
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "files/file_copy.h"
+#include "files/posix_lock.h"
+#include "files/posix_name.h"
+#include "files/sheet_replacement.h"
+
+namespace {
+
+SheetStamp StampOf(const struct stat& info) {
+  SheetStamp stamp;
+  stamp.identity[0] = static_cast<int64_t>(info.st_dev);
+  stamp.identity[1] = static_cast<int64_t>(info.st_ino);
+  stamp.size = info.st_size;
+  stamp.times[0] = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+  stamp.times[1] = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
+  return stamp;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool LookWithoutFollowing(const PosixName& name, struct stat* info) {
+  return fstatat(name.folder, name.name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// ext4 in its default data=ordered mode, with auto_da_alloc on as it is by
+// default (the kernel's Documentation/admin-guide/ext4.rst), and btrfs
+// (since Linux 2.6.30, commit 5a3f23d515a2) write a file's data before
+// they commit a rename that replaces another file with it. Elsewhere (XFS
+// among them) the data is flushed first, or a power cut could leave the
+// sheet's name on a file whose bytes never reached the disk.
+// A network file system reports a failed write here, or only when the
+// file is closed: false then. The answer for a device is asked once.
+bool FlushUnlessRenameOrdersData(int file, dev_t device) {
+  static dev_t lastDevice = 0;
+  static bool lastOrders = false;
+  if (device != lastDevice) {
+    struct statfs system;
+    lastOrders = fstatfs(file, &system) == 0 &&
+                 (system.f_type == EXT4_SUPER_MAGIC || system.f_type == BTRFS_SUPER_MAGIC);
+    lastDevice = device;
+  }
+  return lastOrders || fdatasync(file) == 0;
+}
+
+// The permissions a new file is given here, under this process's umask.
+mode_t CreationMode() {
+  static const mode_t mode = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+  }();
+  return mode;
+}
+
+// The new sheet takes the old one's group and owner where this process
+// may give them (a group it belongs to; any owner as root), else it keeps
+// the ones it was made with. The group is always given: a folder with the
+// set-group-ID bit gives new files its own.
+void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
+  static_cast<void>(fchown(newFile, static_cast<uid_t>(-1), sheet.st_gid) == 0);
+  if (sheet.st_uid != geteuid()) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
+}
+
+enum class BackupOutcome { Kept, TakenMeanwhile, Failed };
+
+// The backup is the sheet's own file under a second name: nothing is
+// written, and a power cut finds the original's bytes where they have long
+// been, whatever the cache held. Only a plain empty file gives way to it.
+// Where hard links do not exist (FAT, exFAT, many shares) it is a copy,
+// flushed to disk before the sheet is replaced.
+BackupOutcome KeepBackup(PlatformFile sheet, const struct stat& held, const PosixName& sheetName,
+                         const Text& backupPath) {
+  const PosixName backup = PosixNameOf(backupPath);
+  // The held file itself, through its /proc name; without /proc, the
+  // sheet's name, and a link that found another file there (swapped a
+  // moment ago) is taken back.
+  const std::string self = "/proc/self/fd/" + std::to_string(sheet);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (linkat(AT_FDCWD, self.c_str(), backup.folder, backup.name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return BackupOutcome::Kept;
+    }
+    if (errno == ENOENT &&
+        linkat(sheetName.folder, sheetName.name.c_str(), backup.folder, backup.name.c_str(), 0) ==
+            0) {
+      struct stat linked;
+      if (LookWithoutFollowing(backup, &linked) && SameFile(linked, held)) {
+        return BackupOutcome::Kept;
+      }
+      unlinkat(backup.folder, backup.name.c_str(), 0);
+      return BackupOutcome::TakenMeanwhile;
+    }
+    if (errno != EEXIST) break;
+    struct stat existing;
+    if (!LookWithoutFollowing(backup, &existing) || !S_ISREG(existing.st_mode) ||
+        existing.st_size != 0) {
+      return BackupOutcome::TakenMeanwhile;
+    }
+    unlinkat(backup.folder, backup.name.c_str(), 0);
+  }
+  return CopyOpenFileTo(sheet, backupPath) != 0 ? BackupOutcome::Kept : BackupOutcome::Failed;
+}
+
+// The sheet is missing: the new one takes its name only while nothing
+// else does.
+PutOutcome PutWithoutReplacing(const PosixName& from, const PosixName& to) {
+  const char* fromName = from.name.c_str();
+  const char* toName = to.name.c_str();
+  if (renameat2(from.folder, fromName, to.folder, toName, RENAME_NOREPLACE) == 0) {
+    return PutOutcome::Done;
+  }
+  if (errno == EEXIST) return PutOutcome::SheetChanged;
+  if (errno != EINVAL && errno != ENOSYS) return PutOutcome::Failed;
+  // No RENAME_NOREPLACE here: a link refuses to replace as well.
+  if (linkat(from.folder, fromName, to.folder, toName, 0) == 0) {
+    unlinkat(from.folder, fromName, 0);
+    return PutOutcome::Done;
+  }
+  if (errno == EEXIST) return PutOutcome::SheetChanged;
+  struct stat info;
+  if (LookWithoutFollowing(to, &info) || errno != ENOENT) return PutOutcome::SheetChanged;
+  return renameat(from.folder, fromName, to.folder, toName) == 0 ? PutOutcome::Done
+                                                                  : PutOutcome::Failed;
+}
+
+PutOutcome ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& stamp,
+                            bool keepBackup, const Text& backupPath, const PosixName& from,
+                            const PosixName& to) {
+  struct stat now;
+  if (!LookWithoutFollowing(to, &now) || !SameStamp(StampOf(now), stamp)) {
+    return PutOutcome::SheetChanged;
+  }
+  GiveOwnerAndGroupOf(now, newFile);
+  // After the owner: a change of owner clears the set-user-ID bits.
+  if ((now.st_mode & 07777) != CreationMode()) fchmod(newFile, now.st_mode & 07777);
+  if (keepBackup) {
+    switch (KeepBackup(sheet, now, to, backupPath)) {
+      case BackupOutcome::Kept:
+        break;
+      case BackupOutcome::TakenMeanwhile:
+        return PutOutcome::SheetChanged;
+      case BackupOutcome::Failed:
+        return PutOutcome::Failed;
+    }
+  }
+  if (!FlushUnlessRenameOrdersData(newFile, now.st_dev)) return PutOutcome::Failed;
+  return renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str()) == 0
+             ? PutOutcome::Done
+             : PutOutcome::Failed;
+}
+
+}  // namespace
+
+SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
+  const PosixName name = PosixNameOf(path);
+  // O_NOFOLLOW: a sheet that is a link is never the file written through.
+  const int fd =
+      openat(name.folder, name.name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return SheetHold::Missing;
+    if (errno == EROFS) return SheetHold::FileSystemRefused;
+    if (errno == EACCES || errno == EPERM || errno == ETXTBSY) return SheetHold::NotWritable;
+    return SheetHold::NotAFile;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return SheetHold::NotAFile;
+  }
+  // LOCK_EX stands in for Windows' share mode 0.
+  if (HeldElsewhere(fd, LOCK_EX)) {
+    close(fd);
+    return SheetHold::HeldElsewhere;
+  }
+  *sheet = fd;
+  *stamp = StampOf(info);
+  return SheetHold::Held;
+}
+
+bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
+  struct stat now;
+  return LookWithoutFollowing(PosixNameOf(path), &now) && SameStamp(StampOf(now), stamp);
+}
+
+BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
+  const PosixName name = PosixNameOf(path);
+  const int fd =
+      openat(name.folder, name.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? BackupOpening::Missing : BackupOpening::NotAFile;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return BackupOpening::NotAFile;
+  }
+  if (HeldElsewhere(fd, LOCK_EX)) {
+    close(fd);
+    return BackupOpening::HeldElsewhere;
+  }
+  *backup = fd;
+  *size = info.st_size;
+  return BackupOpening::Opened;
+}
+
+PlatformFile CreateNewSheetFile(const Text& sheetPath) {
+  const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd = openat(name.folder, name.name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+    unlinkat(name.folder, name.name.c_str(), 0);
+  }
+  return kNoPlatformFile;
+}
+
+void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
+  close(static_cast<int>(newFile));
+  const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
+  unlinkat(name.folder, name.name.c_str(), 0);
+}
+
+PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
+  const PosixName from = PosixNameOf(NewSheetPathFor(sheetPath));
+  const PosixName to = PosixNameOf(sheetPath);
+  const int fd = static_cast<int>(newFile);
+  const PutOutcome outcome =
+      sheet == kNoPlatformFile
+          ? PutWithoutReplacing(from, to)
+          : ReplaceHeldSheet(fd, sheet, stamp, keepBackup, backupPath, from, to);
+  close(fd);
+  if (outcome != PutOutcome::Done) unlinkat(from.folder, from.name.c_str(), 0);
+  if (sheet != kNoPlatformFile) close(static_cast<int>(sheet));
+  return outcome;
+}

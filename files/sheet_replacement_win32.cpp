@@ -1,0 +1,181 @@
+#include <windows.h>
+
+#include "files/sheet_replacement.h"
+#include "files/win32_disk_file.h"
+#include "files/win32_path.h"
+
+namespace {
+
+HANDLE ToHandle(PlatformFile file) { return reinterpret_cast<HANDLE>(file); }
+
+bool StampOfHandle(HANDLE file, SheetStamp* stamp) {
+  BY_HANDLE_FILE_INFORMATION information;
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandle(file, &information) ||
+      !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+    return false;
+  }
+  stamp->identity[0] = information.dwVolumeSerialNumber;
+  stamp->identity[1] =
+      (static_cast<int64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  stamp->size =
+      (static_cast<int64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  stamp->times[0] = basic.LastWriteTime.QuadPart;
+  stamp->times[1] = basic.ChangeTime.QuadPart;
+  return (information.dwFileAttributes &
+          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+bool IsEmptyPlainFile(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+         data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+// ReplaceFileW gives the new sheet the old one's attributes and security,
+// and where a backup is wanted keeps the old sheet under the backup's name
+// in the same call: its bytes are never copied, so a power cut finds them
+// where they have long been.
+PutOutcome Replace(const std::wstring& from, const std::wstring& to, const Text* backupPath) {
+  std::wstring backup;
+  if (backupPath != nullptr) {
+    backup = WidePath(*backupPath);
+    // Only a plain empty file gives way to the backup.
+    if (IsEmptyPlainFile(backup)) DeleteFileW(backup.c_str());
+  }
+  if (ReplaceFileW(to.c_str(), from.c_str(), backupPath ? backup.c_str() : nullptr,
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    return PutOutcome::Done;
+  }
+  switch (GetLastError()) {
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+      // Without a backup the old sheet is gone by now and the new one kept
+      // its own name; with one, both kept theirs.
+      if (backupPath == nullptr) {
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? PutOutcome::Done
+                                                                              : PutOutcome::Failed;
+      }
+      return PutOutcome::Failed;
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return PutOutcome::SheetChanged;  // opened or made by someone else meanwhile
+    default:
+      return PutOutcome::Failed;
+  }
+}
+
+}  // namespace
+
+SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
+  // The link itself is opened, not what it points to, and refused: a sheet
+  // is never written through a symbolic link or junction.
+  const HANDLE handle = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  if (handle == INVALID_HANDLE_VALUE) {
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+        return SheetHold::Missing;
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_LOCK_VIOLATION:
+        return SheetHold::HeldElsewhere;
+      case ERROR_ACCESS_DENIED:
+        return SheetHold::NotWritable;
+      case ERROR_WRITE_PROTECT:
+        return SheetHold::FileSystemRefused;
+      default:
+        return SheetHold::NotAFile;
+    }
+  }
+  if (!StampOfHandle(handle, stamp)) {
+    CloseHandle(handle);
+    return SheetHold::NotAFile;
+  }
+  // Windows refuses to write a read-only file to anyone; wine, run by
+  // root, may open it all the same.
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(handle, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    CloseHandle(handle);
+    return SheetHold::NotWritable;
+  }
+  *sheet = reinterpret_cast<PlatformFile>(handle);
+  return SheetHold::Held;
+}
+
+// A file held without sharing cannot be renamed or deleted by anyone else:
+// the name still leads to it.
+bool IsStillTheSheet(const Text&, const SheetStamp&) { return true; }
+
+BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
+  const HANDLE handle = OpenDiskFile(path, GENERIC_READ, 0, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  if (handle == INVALID_HANDLE_VALUE) {
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+        return BackupOpening::Missing;
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_LOCK_VIOLATION:
+        return BackupOpening::HeldElsewhere;
+      default:
+        return BackupOpening::NotAFile;
+    }
+  }
+  SheetStamp stamp;
+  if (!StampOfHandle(handle, &stamp)) {
+    CloseHandle(handle);
+    return BackupOpening::NotAFile;
+  }
+  *backup = reinterpret_cast<PlatformFile>(handle);
+  *size = stamp.size;
+  return BackupOpening::Opened;
+}
+
+PlatformFile CreateNewSheetFile(const Text& sheetPath) {
+  const Text path = NewSheetPathFor(sheetPath);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const HANDLE handle = OpenDiskFile(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<PlatformFile>(handle);
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    DeleteFileW(WidePath(path).c_str());
+  }
+  return kNoPlatformFile;
+}
+
+void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
+  CloseHandle(ToHandle(newFile));
+  DeleteFileW(WidePath(NewSheetPathFor(sheetPath)).c_str());
+}
+
+PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
+  const std::wstring from = WidePath(NewSheetPathFor(sheetPath));
+  const std::wstring to = WidePath(sheetPath);
+  // NTFS journals names, not data: the new sheet's bytes reach the disk
+  // before it takes the sheet's name.
+  const bool flushed = FlushFileBuffers(ToHandle(newFile));
+  CloseHandle(ToHandle(newFile));  // the calls below open it themselves, unshared
+  PutOutcome outcome = PutOutcome::Failed;
+  if (flushed && sheet == kNoPlatformFile) {
+    outcome = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
+                  ? PutOutcome::Done
+                  : GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
+                        ? PutOutcome::SheetChanged
+                        : PutOutcome::Failed;
+  } else if (flushed) {
+    SheetStamp now;
+    const bool unchanged = StampOfHandle(ToHandle(sheet), &now) && SameStamp(now, stamp);
+    // Held until this moment; the replacement needs it closed.
+    CloseHandle(ToHandle(sheet));
+    sheet = kNoPlatformFile;
+    outcome = unchanged ? Replace(from, to, keepBackup ? &backupPath : nullptr)
+                        : PutOutcome::SheetChanged;
+  }
+  if (sheet != kNoPlatformFile) CloseHandle(ToHandle(sheet));
+  if (outcome != PutOutcome::Done) DeleteFileW(from.c_str());
+  return outcome;
+}
