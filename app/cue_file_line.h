@@ -6,10 +6,10 @@
 // looked for.
 extern const Text kImageSuffixes[3];
 
-// A FILE line's two parts as its sheet wrote them.
+// A FILE line's two parts as its sheet wrote them: parts of the line.
 struct FileLineParts {
-  Text name;  // folders included; "" when the line names nothing
-  Text type;  // "" when the line gives none
+  TextView name;  // folders included; "" when the line names nothing
+  TextView type;  // "" when the line gives none
 };
 
 // Reads a FILE line (keyword first). A name in double quotes is the text
@@ -18,15 +18,15 @@ struct FileLineParts {
 // quote. Without quotes, the name is the text between the keyword and the
 // last field, which is the type; a lone field after the keyword is taken
 // as the name, since a name without a type still says which file is meant.
-FileLineParts ReadFileLine(const Text& line);
+FileLineParts ReadFileLine(TextView line);
 
 // The bare file name a FILE line's name stands for: everything up to its
 // last "\" or "/" dropped, and the name ended at a double quote. Both
 // separators count on every platform, since sheets are written on Windows
 // too: "D:\Rips\Racer.bin" names Racer.bin wherever the sheet is read.
-Text BareImageName(const Text& writtenName);
+TextView BareImageName(TextView writtenName);
 
 // The type a repaired FILE line gives imageName, its sheet having written
 // writtenType (in any letter case): MOTOROLA and the compressed or wave
 // audio types are kept, everything else becomes BINARY.
-Text FileTypeToWrite(const Text& writtenType, const Text& imageName);
+Text FileTypeToWrite(TextView writtenType, TextView imageName);

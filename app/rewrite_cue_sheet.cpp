@@ -1,6 +1,6 @@
 #include "app/rewrite_cue_sheet.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "app/cue_file_line.h"
 #include "app/end_run.h"
@@ -9,7 +9,6 @@
 #include "files/text_file.h"
 #include "text/blank_fields.h"
 #include "text/string_helpers.h"
-#include "text/timestamp.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -21,33 +20,81 @@ struct TrackState {
   Text lastIndexTime;      // the last MM:SS:FF time of an INDEX line written since the FILE line
 };
 
-const Text kKeptKeywords[] = {u"FILE", u"TRACK", u"PREGAP", u"POSTGAP", u"FLAGS", u"INDEX"};
+// The lines a repaired sheet keeps, by their first word in any letter
+// case; every other line is dropped.
+enum class Kept { Nothing, File, Track, Pregap, Postgap, Flags, Index, Layout };
 
-// The keyword as the repaired sheet writes it, or "" for a line it drops.
-Text KeptKeyword(const Text& word) {
-  for (const Text& keyword : kKeptKeywords) {
-    if (EqualIgnoringAsciiCase(word, keyword)) return keyword;
+struct KeptKeyword {
+  TextView word;  // as the repaired sheet writes it
+  Kept kind;
+};
+
+constexpr KeptKeyword kKeptKeywords[] = {
+    {u"FILE", Kept::File},       {u"TRACK", Kept::Track}, {u"PREGAP", Kept::Pregap},
+    {u"POSTGAP", Kept::Postgap}, {u"FLAGS", Kept::Flags}, {u"INDEX", Kept::Index},
+};
+
+constexpr TextView kRemark = u"REM";
+
+// The REM lines that say where a disc's sessions and areas lie: readers
+// build multi-session and GD-ROM images from them, so they are kept.
+constexpr TextView kLayoutMarks[] = {u"SESSION", u"LEAD-IN", u"LEAD-OUT", u"SINGLE-DENSITY",
+                                     u"HIGH-DENSITY"};
+
+// No file system holds a longer name; a FILE line naming one is no image.
+constexpr size_t kLongestName = 1024;
+
+// What a line with this first word is kept as; rest is what follows it.
+KeptKeyword KeptAs(TextView word, TextView rest) {
+  for (const KeptKeyword& keyword : kKeptKeywords) {
+    if (EqualIgnoringAsciiCase(word, keyword.word)) return keyword;
   }
-  return Text();
+  if (EqualIgnoringAsciiCase(word, kRemark)) {
+    const TextView mark = BlankSeparatedField(rest, 0);
+    for (const TextView layoutMark : kLayoutMarks) {
+      if (EqualIgnoringAsciiCase(mark, layoutMark)) return {kRemark, Kept::Layout};
+    }
+  }
+  return {TextView(), Kept::Nothing};
 }
 
-// The line as a repaired sheet keeps it: the keyword in upper case, one
-// space between fields, each field otherwise as written.
-Text KeptLine(const Text& keyword, const std::vector<Text>& fields) {
-  Text line = keyword;
-  for (size_t i = 1; i < fields.size(); ++i) line += u" " + fields[i];
-  return line;
-}
-
-Text FieldOrEmpty(const std::vector<Text>& fields, size_t index) {
-  return index < fields.size() ? fields[index] : Text();
+// Writes a line as a repaired sheet keeps it: the indentation, the keyword
+// in upper case, then the fields of rest (which has no blanks at its ends)
+// one space apart, each as written. The line is gathered in one pass and
+// goes out in one piece; a very long one goes out in pieces, never copied
+// whole.
+void WriteKeptLine(FileHandle sheet, TextView indentation, TextView keyword, TextView rest) {
+  constexpr size_t kPiece = 32 * 1024;
+  static Text gathered(kPiece + 64, u'\0');
+  char16_t* const start = &gathered[0];
+  char16_t* to = std::copy(indentation.begin(), indentation.end(), start);
+  to = std::copy(keyword.begin(), keyword.end(), to);
+  if (!rest.empty()) *to++ = u' ';
+  bool afterBlank = false;
+  for (size_t at = 0; at < rest.size();) {
+    const size_t count = std::min(rest.size() - at, kPiece - static_cast<size_t>(to - start));
+    for (const char16_t c : rest.substr(at, count)) {
+      const bool blank = c == u' ' || c == u'\t';
+      if (!blank || !afterBlank) *to++ = blank ? u' ' : c;
+      afterBlank = blank;
+    }
+    at += count;
+    if (static_cast<size_t>(to - start) == kPiece) {
+      WriteText(sheet, TextView(start, kPiece));
+      to = start;
+    }
+  }
+  WriteLine(sheet, TextView(start, static_cast<size_t>(to - start)));
 }
 
 // The name the FILE line should carry: the named file if it is in the
 // sheet's folder, else the name with the first suffix that finds one, else
 // whatever the user picks (only its bare name is written).
-Text ResolveImageName(const Text& sheetFolder, const Text& imageName) {
-  Text found = SpellingOnDisk(sheetFolder, imageName);
+Text ResolveImageName(const Text& sheetFolder, TextView writtenName) {
+  const TextView bareName = BareImageName(writtenName);
+  const Text imageName = bareName.size() <= kLongestName ? Text(bareName) : Text();
+  Text found;
+  if (!imageName.empty()) found = SpellingOnDisk(sheetFolder, imageName);
   for (const Text& suffix : kImageSuffixes) {
     if (!found.empty()) break;
     found = SpellingOnDisk(sheetFolder, imageName + suffix);
@@ -57,7 +104,7 @@ Text ResolveImageName(const Text& sheetFolder, const Text& imageName) {
                                      u"bin|*.bin;*.iso;*.img|all|*.*", 0));
 }
 
-bool IsDigits(const Text& text, size_t from, size_t count) {
+bool IsDigits(TextView text, size_t from, size_t count) {
   for (size_t i = from; i < from + count; ++i) {
     if (text[i] < u'0' || text[i] > u'9') return false;
   }
@@ -66,78 +113,94 @@ bool IsDigits(const Text& text, size_t from, size_t count) {
 
 // MM:SS:FF with two digits each and seconds below 60. Two such texts
 // compare as their times do.
-bool IsIndexTime(const Text& time) {
+bool IsIndexTime(TextView time) {
   return time.size() == 8 && time[2] == u':' && time[5] == u':' && IsDigits(time, 0, 2) &&
          IsDigits(time, 3, 2) && IsDigits(time, 6, 2) && time[3] <= u'5';
 }
 
-Text TwoDigits(timestamp value) {
-  return {static_cast<char16_t>(u'0' + value / 10), static_cast<char16_t>(u'0' + value % 10)};
+int32_t TwoDigitsAt(TextView text, size_t at) { return (text[at] - u'0') * 10 + (text[at + 1] - u'0'); }
+
+void PutTwoDigits(int32_t value, char16_t* at) {
+  at[0] = static_cast<char16_t>(u'0' + value / 10);
+  at[1] = static_cast<char16_t>(u'0' + value % 10);
 }
 
-// Minutes and seconds as the time facility writes them; it knows no minute
-// past 59, and CD times run to 99:59.
-Text FormatMinutesSeconds(timestamp seconds) {
-  if (seconds < 3600) return FormatTimestamp(u"%ii:%ss", seconds);
-  return TwoDigits(seconds / 60) + u":" + TwoDigits(seconds % 60);
-}
-
-void WriteIndexLine(FileHandle sheet, const std::vector<Text>& fields, TrackState& track) {
-  const Text number = FieldOrEmpty(fields, 1);
-  const Text time = FieldOrEmpty(fields, 2);
-  Text index00, index01;
-  if (StringsEqual(number, u"00")) {
+void WriteIndexLine(FileHandle sheet, TextView rest, TrackState& track) {
+  constexpr TextView kIndex = u"INDEX", kIndented = u"    ";
+  const TextView number = BlankSeparatedField(rest, 0);
+  const TextView time = BlankSeparatedField(rest, 1);
+  // Reused from line to line: an audio index costs no allocation.
+  static Text index00, index01;
+  if (number == TextView(u"00")) {
     track.hasPregap = true;
-  } else if (StringsEqual(number, u"01") && track.isAudio && !track.hasPregap &&
+  } else if (number == TextView(u"01") && track.isAudio && !track.hasPregap &&
              ShiftedIndexTimes(time, &index00, &index01)) {
     // Players start an audio track at INDEX 01; without a gap before it
     // some of them clip its first moments. A gap reaching back to an index
     // already written would put the file's indexes out of order, which
     // readers refuse, so short tracks go without one.
     if (track.lastIndexTime.empty() || index00 > track.lastIndexTime) {
-      WriteLine(sheet, u"    INDEX 00 " + index00);
+      index00.insert(0, u"00 ");
+      WriteKeptLine(sheet, kIndented, kIndex, index00);
     }
-    WriteLine(sheet, u"    INDEX 01 " + index01);
-    track.lastIndexTime = index01;
+    index01.insert(0, u"01 ");
+    WriteKeptLine(sheet, kIndented, kIndex, index01);
+    track.lastIndexTime.assign(time);
     return;
   }
-  WriteLine(sheet, u"    " + KeptLine(u"INDEX", fields));
-  if (IsIndexTime(time)) track.lastIndexTime = time;
+  WriteKeptLine(sheet, kIndented, kIndex, rest);
+  if (IsIndexTime(time)) track.lastIndexTime.assign(time);
 }
 
-void WriteLineFor(FileHandle sheet, const Text& line, const Text& sheetFolder, TrackState& track) {
-  const std::vector<Text> fields = BlankSeparatedFields(line);
-  if (fields.empty()) return;
-  const Text keyword = KeptKeyword(fields[0]);
-  if (StringsEqual(keyword, u"FILE")) {
-    const FileLineParts parts = ReadFileLine(line);
-    const Text imageName = ResolveImageName(sheetFolder, BareImageName(parts.name));
-    WriteLine(sheet, u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
-    // Index times count from the start of each file.
-    track.lastIndexTime.clear();
-  } else if (StringsEqual(keyword, u"TRACK")) {
-    WriteLine(sheet, u"  " + KeptLine(keyword, fields));
-    track.hasPregap = false;
-    track.isAudio = EqualIgnoringAsciiCase(FieldOrEmpty(fields, 2), u"AUDIO");
-  } else if (StringsEqual(keyword, u"PREGAP") || StringsEqual(keyword, u"POSTGAP") ||
-             StringsEqual(keyword, u"FLAGS")) {
-    WriteLine(sheet, u"    " + KeptLine(keyword, fields));
-    if (StringsEqual(keyword, u"PREGAP")) track.hasPregap = true;
-  } else if (StringsEqual(keyword, u"INDEX")) {
-    WriteIndexLine(sheet, fields, track);
+void WriteLineFor(FileHandle sheet, TextView line, const Text& sheetFolder, TrackState& track) {
+  TextView rest = line;
+  const TextView word = TakeBlankSeparatedField(&rest);
+  const KeptKeyword keyword = KeptAs(word, rest);
+  switch (keyword.kind) {
+    case Kept::Nothing:
+      return;
+    case Kept::File: {
+      const FileLineParts parts = ReadFileLine(line);
+      const Text imageName = ResolveImageName(sheetFolder, parts.name);
+      WriteLine(sheet, u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
+      // Index times count from the start of each file.
+      track.lastIndexTime.clear();
+      return;
+    }
+    case Kept::Track:
+      WriteKeptLine(sheet, u"  ", keyword.word, rest);
+      track.hasPregap = false;
+      track.isAudio = EqualIgnoringAsciiCase(BlankSeparatedField(rest, 1), u"AUDIO");
+      return;
+    case Kept::Pregap:
+      track.hasPregap = true;
+      [[fallthrough]];
+    case Kept::Postgap:
+    case Kept::Flags:
+      WriteKeptLine(sheet, u"    ", keyword.word, rest);
+      return;
+    case Kept::Index:
+      WriteIndexLine(sheet, rest, track);
+      return;
+    case Kept::Layout:
+      // Where it stands, unindented; it says nothing of tracks or times.
+      WriteKeptLine(sheet, u"", keyword.word, rest);
+      return;
   }
 }
 
 }  // namespace
 
-bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01) {
+// The shift is worked out on the digits themselves: CD times run to 99
+// minutes, past what a clock's minutes hold.
+bool ShiftedIndexTimes(TextView time, Text* index00, Text* index01) {
   if (!IsIndexTime(time)) return false;
-  const timestamp minutes = (time[0] - u'0') * 10 + (time[1] - u'0');
-  const timestamp value = minutes < 60 ? ParseTimestamp(u"%ii:%ss", LeftOf(time, 5))
-                                       : minutes * 60 + (time[3] - u'0') * 10 + (time[4] - u'0');
-  const timestamp earlier = value >= 2 ? value - 2 : 0;
-  *index00 = FormatMinutesSeconds(earlier) + RightOf(time, 3);
-  *index01 = FormatMinutesSeconds(value) + RightOf(time, 3);
+  const int32_t seconds = TwoDigitsAt(time, 0) * 60 + TwoDigitsAt(time, 3);
+  const int32_t earlier = seconds >= 2 ? seconds - 2 : 0;
+  index01->assign(time);
+  index00->assign(time);
+  PutTwoDigits(earlier / 60, &(*index00)[0]);
+  PutTwoDigits(earlier % 60, &(*index00)[3]);
   return true;
 }
 
@@ -153,14 +216,16 @@ void RewriteCueSheet(const Text& sheetPath) {
   ForgetSpellingsOnDisk();
 
   TrackState track;
+  // One text for every line: a long line's room serves the lines after it.
+  Text line;
   bool firstLine = true;
   while (!AtEnd(repair.source)) {
-    Text line = ReadLine(repair.source);
+    ReadLineInto(repair.source, &line);
     // Notepad starts a UTF-8 file with a byte-order mark; left there it
     // would hide the keyword of the first line, usually the only FILE line.
     if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
     firstLine = false;
-    WriteLineFor(repair.output, TrimSpaces(line), sheetFolder, track);
+    WriteLineFor(repair.output, TrimBlanks(line), sheetFolder, track);
   }
   CloseTextFile(repair.source);
   // A file system that refuses the new sheet or its backup will refuse the

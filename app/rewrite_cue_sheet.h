@@ -5,7 +5,8 @@
 // Repairs one cue sheet in place. The sheet's first content is kept once
 // and for good in "<sheet>.bak"; the sheet is rebuilt from that backup with
 // only its FILE, TRACK, PREGAP, POSTGAP, FLAGS and INDEX lines, whatever
-// their letter case and blanks, and changes in one step once the new sheet
+// their letter case and blanks, and the REM lines that mark a disc's
+// sessions and areas, and changes in one step once the new sheet
 // is complete. A sheet that cannot be repaired (a link, not a regular
 // file, empty, held elsewhere) is passed over. Ends the whole run when the
 // file system refuses the backup or the new sheet.
@@ -15,4 +16,4 @@ void RewriteCueSheet(const Text& sheetPath);
 // has no pregap before it: two seconds earlier (never before 00:00) and the
 // time itself, frames unchanged. False when the time is not MM:SS:FF with
 // minutes 00-99 and seconds 00-59, so that nothing is invented.
-bool ShiftedIndexTimes(const Text& time, Text* index00, Text* index01);
+bool ShiftedIndexTimes(TextView time, Text* index00, Text* index01);

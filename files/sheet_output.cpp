@@ -84,8 +84,14 @@ void LetGo(SheetOutput& output) {
 }  // namespace
 
 void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count) {
-  output.pending.append(bytes, count);
-  if (output.pending.size() >= kBlockSize) Settle(output);
+  // A block at most is ever pending, however long the line written.
+  while (count > 0) {
+    const size_t piece = std::min(count, kBlockSize - output.pending.size());
+    output.pending.append(bytes, piece);
+    bytes += piece;
+    count -= piece;
+    if (output.pending.size() == kBlockSize) Settle(output);
+  }
 }
 
 SheetPut PutSheetOutputInPlace(SheetOutput& output) {

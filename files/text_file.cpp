@@ -1,26 +1,28 @@
 #include "files/text_file.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "files/line_codec.h"
 #include "files/sheet_output.h"
 #include "text/utf8.h"
+
+int32_t gTextBufferSize = 64 * 1024;
 
 namespace {
 
 struct TextFile {
-  // Reading.
+  // Reading. A file opened for reading is never written by this run, so
+  // a read that comes up short found its end, and no read confirms it.
   PlatformFile platformFile = kNoPlatformFile;
   bool closeWithHandle = true;
-  unsigned char* buffer = nullptr;  // none: every read goes straight through
+  char* buffer = nullptr;  // bufferSize bytes of read-ahead
   int32_t bufferSize = 0;
-  int32_t pending = 0;  // read-ahead bytes not consumed yet
-  int32_t filled = 0;   // bytes the last refill placed in the buffer
-  // A file opened for reading is never written by this run, so a refill
-  // that came up short found its end, and no read needs to confirm it.
+  int32_t filled = 0;      // bytes the last read left in the buffer
+  int32_t pending = 0;     // the last of those not consumed yet
+  int64_t readUpTo = 0;    // where in the file the buffer's filled part ends
   bool endReached = false;
   // Writing: the sheet's new content the lines go to.
   SheetOutput* output = nullptr;
@@ -36,10 +38,11 @@ struct OpenTextFile {
 std::vector<OpenTextFile> gTextFiles;
 FileHandle gLastHandle = 0;
 
-// The bytes of the line being read, kept from line to line so that a line
-// costs no allocation of its own; one grown by a very long line is let go.
-std::string gLineBytes;
-constexpr size_t kLineBytesKept = 16 * kTextBufferSize;
+// A line longer than this is measured before it is read on, so that its
+// text is made once at its full size rather than grown by doubling.
+constexpr size_t kLongLine = 64 * 1024;
+// Code units encoded at a time when a line is written.
+constexpr size_t kEncodedPiece = 16 * 1024;
 
 TextFile* Find(FileHandle handle) {
   if (handle == 0) return nullptr;
@@ -54,85 +57,52 @@ FileHandle Add(const TextFile& file) {
   return gLastHandle;
 }
 
-// Takes up to count bytes through the read-ahead buffer; fewer only at the
-// end of the file (or on a read error, which looks the same).
-int32_t TakeBytes(TextFile& file, unsigned char* into, int32_t count) {
-  if (file.output != nullptr) return 0;
-  if (file.buffer == nullptr) return ReadPlatformFile(file.platformFile, into, count);
-  if (file.pending >= count) {
-    std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(count));
-    file.pending -= count;
-    return count;
-  }
-  int32_t delivered = file.pending;
-  std::memcpy(into, file.buffer + file.filled - file.pending, static_cast<size_t>(delivered));
-  file.pending = 0;
-  const int32_t missing = count - delivered;
-  if (file.endReached) return delivered;
-  if (missing >= file.bufferSize) {
-    return delivered + ReadPlatformFile(file.platformFile, into + delivered, missing);
-  }
-  file.filled = ReadPlatformFile(file.platformFile, file.buffer, file.bufferSize);
+const char* Unconsumed(const TextFile& file) { return file.buffer + file.filled - file.pending; }
+
+// Reads on after the bytes not consumed yet (at most a character cut by
+// the last read), which move to the buffer's start. False at the end.
+bool Refill(TextFile& file) {
+  if (file.endReached) return false;
+  std::memmove(file.buffer, Unconsumed(file), static_cast<size_t>(file.pending));
+  const int32_t room = file.bufferSize - file.pending;
+  const int32_t got = ReadPlatformFile(file.platformFile, file.buffer + file.pending, room);
+  file.readUpTo += got;
+  file.filled = file.pending + got;
   file.pending = file.filled;
-  file.endReached = file.filled < file.bufferSize;
-  const int32_t copied = missing < file.filled ? missing : file.filled;
-  std::memcpy(into + delivered, file.buffer, static_cast<size_t>(copied));
-  file.pending -= copied;
-  return delivered + copied;
+  file.endReached = got < room;
+  return got > 0;
 }
 
-// Puts back the one byte just taken.
-void PutBackByte(TextFile& file) {
-  if (file.buffer != nullptr) {
-    ++file.pending;
-  } else {
-    MovePlatformFilePosition(file.platformFile, -1);
+// Where the first line end (LF, CR or NUL) lies in bytes, or count. Eight
+// bytes are passed over at a time while none of them is below 0x0E.
+size_t LineEndIn(const char* bytes, size_t count) {
+  size_t at = 0;
+  while (at + 8 <= count) {
+    uint64_t eight;
+    std::memcpy(&eight, bytes + at, 8);
+    if (((eight - 0x0E0E0E0E0E0E0E0Eull) & ~eight & 0x8080808080808080ull) != 0) break;
+    at += 8;
   }
+  for (; at < count; ++at) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[at]);
+    if (byte <= 0x0D && (byte == 0x0A || byte == 0x0D || byte == 0x00)) return at;
+  }
+  return count;
 }
 
-enum class CharResult { Character, EndOfFile };
-
-// Reads one UTF-8 character into bytes/length. A byte that cannot start a
-// character reads as "?". A sequence stops early at the first byte that is
-// not a continuation byte, and that byte starts the next character, so an
-// accented Latin-1 letter never swallows the line end after it. A sequence
-// cut short by the end of the file is dropped. Whatever is taken but is no
-// well-formed character becomes U+FFFD here, so the decoder only ever sees
-// valid UTF-8 and every platform's decoder reads it alike.
-CharResult ReadCharacter(TextFile& file, unsigned char* bytes, int32_t* length) {
-  *length = 0;
-  if (TakeBytes(file, bytes, 1) != 1) return CharResult::EndOfFile;
-  const unsigned char lead = bytes[0];
-  *length = 1;
-  if (lead < 0x80) return CharResult::Character;
-  int32_t trail = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    trail = 1;
-  } else if ((lead & 0xF0) == 0xE0) {
-    trail = 2;
-  } else if ((lead & 0xF8) == 0xF0) {
-    trail = 3;
-  } else {
-    bytes[0] = '?';
-    return CharResult::Character;
+// How many bytes of the line remain in the file past the read-ahead, read
+// ahead without moving the file's position.
+int64_t BytesLeftOfLine(const TextFile& file) {
+  static char ahead[64 * 1024];
+  int64_t counted = 0;
+  if (file.endReached) return 0;
+  while (true) {
+    const int32_t got =
+        ReadPlatformFileAt(file.platformFile, file.readUpTo + counted, ahead, sizeof ahead);
+    const size_t end = LineEndIn(ahead, static_cast<size_t>(got));
+    counted += static_cast<int64_t>(end);
+    if (end < static_cast<size_t>(got) || got < static_cast<int32_t>(sizeof ahead)) return counted;
   }
-  for (int32_t i = 0; i < trail; ++i) {
-    if (TakeBytes(file, bytes + *length, 1) != 1) {
-      *length = 0;
-      return CharResult::EndOfFile;
-    }
-    if ((bytes[*length] & 0xC0) != 0x80) {
-      PutBackByte(file);
-      break;
-    }
-    ++*length;
-  }
-  if (!IsWellFormedCharacter(bytes, static_cast<size_t>(*length))) {
-    static const unsigned char kReplacement[] = {0xEF, 0xBF, 0xBD};
-    std::memcpy(bytes, kReplacement, sizeof kReplacement);
-    *length = sizeof kReplacement;
-  }
-  return CharResult::Character;
 }
 
 }  // namespace
@@ -145,10 +115,14 @@ void InitTextFiles() {
 FileHandle AddTextReader(PlatformFile platformFile, bool closeWithHandle) {
   if (platformFile == kNoPlatformFile) return 0;
   TextFile file;
+  file.bufferSize = gTextBufferSize < 4 ? 4 : gTextBufferSize;
+  file.buffer = static_cast<char*>(std::malloc(static_cast<size_t>(file.bufferSize)));
+  if (file.buffer == nullptr) {
+    if (closeWithHandle) ClosePlatformFile(platformFile);
+    return 0;
+  }
   file.platformFile = platformFile;
   file.closeWithHandle = closeWithHandle;
-  file.bufferSize = kTextBufferSize;
-  file.buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file.bufferSize)));
   return Add(file);
 }
 
@@ -175,59 +149,79 @@ SheetOutput* TakeTextOutput(FileHandle handle) {
 bool AtEnd(FileHandle handle) {
   TextFile* file = Find(handle);
   if (file == nullptr) return false;
-  unsigned char byte;
-  if (TakeBytes(*file, &byte, 1) != 1) return true;
-  PutBackByte(*file);
-  return false;
+  if (file->output != nullptr) return true;
+  return file->pending == 0 && !Refill(*file);
+}
+
+void ReadLineInto(FileHandle handle, Text* line) {
+  line->clear();
+  TextFile* file = Find(handle);
+  if (file == nullptr || file->output != nullptr) return;
+  bool measured = false;
+  while (file->pending > 0 || Refill(*file)) {
+    const char* bytes = Unconsumed(*file);
+    const size_t available = static_cast<size_t>(file->pending);
+    const size_t end = LineEndIn(bytes, available);
+    if (end < available) {
+      AppendUtf8KeepingBytes(line, bytes, end);
+      file->pending -= static_cast<int32_t>(end + 1);
+      // CR LF is one line end: the LF is taken with the CR.
+      if (bytes[end] == '\r' && (file->pending > 0 || Refill(*file)) && *Unconsumed(*file) == '\n') {
+        --file->pending;
+      }
+      return;
+    }
+    if (!measured && line->size() + available > kLongLine) {
+      line->reserve(line->size() + available + static_cast<size_t>(BytesLeftOfLine(*file)));
+      measured = true;
+    }
+    // A character cut by the end of the read-ahead is read whole with the
+    // next part; at the end of the file its bytes stand for themselves.
+    const size_t cut = file->endReached ? 0 : Utf8IncompleteTail(bytes, available);
+    AppendUtf8KeepingBytes(line, bytes, available - cut);
+    file->pending = static_cast<int32_t>(cut);
+    if (cut > 0 && !Refill(*file)) {
+      AppendUtf8KeepingBytes(line, Unconsumed(*file), static_cast<size_t>(file->pending));
+      file->pending = 0;
+    }
+  }
 }
 
 Text ReadLine(FileHandle handle) {
-  TextFile* file = Find(handle);
-  if (file == nullptr) return Text();
-  if (gLineBytes.capacity() > kLineBytesKept) std::string().swap(gLineBytes);
-  std::string& bytes = gLineBytes;
-  bytes.clear();
-  bytes.reserve(kTextBufferSize);
-  unsigned char character[4];
-  int32_t length = 0;
-  while (true) {
-    // Plain ASCII, short of a line end or NUL, goes across in runs straight
-    // from the read-ahead; everything else is read a character at a time.
-    if (file->buffer != nullptr) {
-      const unsigned char* from = file->buffer + file->filled - file->pending;
-      int32_t run = 0;
-      while (run < file->pending && from[run] < 0x80 && from[run] != 0x00 && from[run] != 0x0A &&
-             from[run] != 0x0D) {
-        ++run;
-      }
-      bytes.append(reinterpret_cast<const char*>(from), static_cast<size_t>(run));
-      file->pending -= run;
-    }
-    if (ReadCharacter(*file, character, &length) != CharResult::Character) break;
-    const unsigned char first = character[0];
-    if (length == 1 && (first == 0x00 || first == 0x0A)) break;
-    if (length == 1 && first == 0x0D) {
-      unsigned char next;
-      if (TakeBytes(*file, &next, 1) == 1 && next != 0x0A) PutBackByte(*file);
-      break;
-    }
-    bytes.append(reinterpret_cast<const char*>(character), static_cast<size_t>(length));
-  }
-  return DecodeLineBytes(bytes.data(), bytes.size());
+  Text line;
+  ReadLineInto(handle, &line);
+  return line;
 }
 
-void WriteLine(FileHandle handle, const Text& text) {
+void WriteText(FileHandle handle, TextView text) {
   TextFile* file = Find(handle);
   if (file == nullptr || file->output == nullptr) return;
-  const std::string bytes = EncodeLineText(text);
-  AppendToSheetOutput(*file->output, bytes.data(), bytes.size());
-  AppendToSheetOutput(*file->output, "\r\n", 2);
+  static char encoded[3 * kEncodedPiece];
+  for (size_t at = 0; at < text.size();) {
+    size_t count = std::min(kEncodedPiece, text.size() - at);
+    // A surrogate pair is never split between two pieces.
+    const char16_t last = text[at + count - 1];
+    if (at + count < text.size() && last >= 0xD800 && last <= 0xDBFF) --count;
+    const char* end = EncodeUtf8Into(text.data() + at, count, encoded);
+    AppendToSheetOutput(*file->output, encoded, static_cast<size_t>(end - encoded));
+    at += count;
+  }
+}
+
+void EndLine(FileHandle handle) {
+  TextFile* file = Find(handle);
+  if (file != nullptr && file->output != nullptr) AppendToSheetOutput(*file->output, "\r\n", 2);
+}
+
+void WriteLine(FileHandle handle, TextView text) {
+  WriteText(handle, text);
+  EndLine(handle);
 }
 
 void CloseTextFile(FileHandle handle) {
   for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
     if (it->handle != handle) continue;
-    TextFile file = it->file;
+    const TextFile file = it->file;
     gTextFiles.erase(it);
     if (file.output != nullptr) {
       DropSheetOutput(*file.output);

@@ -8,8 +8,10 @@
 // Handle of an open text file; 0 names none and is what a failed open gives.
 using FileHandle = intptr_t;
 
-// Bytes of read-ahead per file open for reading.
-constexpr int32_t kTextBufferSize = 4096;
+// Bytes of read-ahead for each file opened for reading from now on (4 at
+// least). Nothing in the program changes it; the tests make it small, to
+// cross its end often.
+extern int32_t gTextBufferSize;
 
 // Sets up the table of open files; called once before any file is opened.
 void InitTextFiles();
@@ -21,12 +23,21 @@ FileHandle OpenTextForReading(const Text& path);
 bool AtEnd(FileHandle file);
 
 // The next line decoded from UTF-8, without its line end. A line ends at
-// LF, CR, CR LF or NUL; a read error reads as the end of the file.
+// LF, CR, CR LF or NUL; a read error reads as the end of the file. Bytes
+// that are not UTF-8 are kept as the stand-ins of DecodeUtf8KeepingBytes
+// (text/utf8.h), so that writing the line gives them back. A line costs
+// about twice its size in bytes, however long it is.
 Text ReadLine(FileHandle file);
 
-// Writes the text as UTF-8 followed by CR LF to a sheet's output
-// (files/sheet_repair.h); a file open for reading ignores it.
-void WriteLine(FileHandle file, const Text& text);
+// The same into *line, reusing its room: many lines, no allocation each.
+void ReadLineInto(FileHandle file, Text* line);
+
+// Writes the text as UTF-8 to a sheet's output (files/sheet_repair.h), in
+// pieces, never as a copy of the whole; a file open for reading ignores
+// it. EndLine ends the line with CR LF; WriteLine does both.
+void WriteText(FileHandle file, TextView text);
+void EndLine(FileHandle file);
+void WriteLine(FileHandle file, TextView text);
 
 // Closes the file and forgets the handle. An output that was not put in
 // its sheet's place is dropped, and the sheet stays as it was.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "files/file_size.h"
@@ -7,6 +8,7 @@
 #include "files/text_file.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -38,37 +40,50 @@ TEST(ReadLine, EveryKindOfLineEnd) {
   EXPECT_EQ(LinesOf(std::string("A\0B", 3)), (Lines{u"A", u"B"}));
 }
 
-TEST(ReadLine, DecodesUtf8AndReplacesWhatIsNot) {
-  EXPECT_EQ(LinesOf("\xEF\xBB\xBF" "FILE"), (Lines{u"\uFEFFFILE"}));
-  EXPECT_EQ(LinesOf("\xFC" "a\r\n\x85"), (Lines{u"?a", u"?"}));
-  EXPECT_EQ(LinesOf("TITLE caf\xC3\xA9\r\n"), (Lines{u"TITLE caf\u00E9"}));
-  // A final character cut short by the end of the file is dropped.
-  EXPECT_EQ(LinesOf("ab\xE2\x82"), (Lines{u"ab"}));
-}
-
-// Latin-1 sheets are common: an accented last letter must not swallow the
-// line end, or the INDEX line after it would vanish into the title.
-TEST(ReadLine, ABrokenSequenceNeverSwallowsALineEnd) {
-  EXPECT_EQ(LinesOf("\xE9\r\n"), (Lines{u"\uFFFD"}));
-  EXPECT_EQ(LinesOf("TITLE Caf\xE9\r\nINDEX 01 00:00:00\r\n"),
-            (Lines{u"TITLE Caf\uFFFD", u"INDEX 01 00:00:00"}));
-  EXPECT_EQ(LinesOf("\xF0\x9F\nx"), (Lines{u"\uFFFD", u"x"}));
-  EXPECT_EQ(LinesOf(std::string("\xC3\0z", 3)), (Lines{u"\uFFFD", u"z"}));
-  EXPECT_EQ(LinesOf("\xE9" "ab"), (Lines{u"\uFFFDab"}));
-  // Sequences of full length that are still no character: one U+FFFD each.
-  EXPECT_EQ(LinesOf("a\xE0\x80\x80" "b\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF"),
-            (Lines{u"a\uFFFDb\uFFFD\uFFFD\uFFFD"}));
-  EXPECT_EQ(LinesOf("\xE0\x41"), (Lines{u"\uFFFDA"}));
+// Sheets come in legacy code pages as often as in UTF-8: a byte that is no
+// part of a character is kept as the stand-in for itself (U+DC00 + byte),
+// so a line writes back as the bytes it was read from. An accented last
+// letter never swallows the line end after it, or the INDEX line after a
+// Latin-1 title would vanish into it.
+TEST(ReadLine, DecodesUtf8AndKeepsWhatIsNot) {
+  const std::pair<std::string, Lines> cases[] = {
+      {"\xEF\xBB\xBF" "FILE", {u"\uFEFFFILE"}},
+      {"TITLE caf\xC3\xA9\r\n", {u"TITLE caf\u00E9"}},
+      {"\xFC" "a\r\n\x85", {u"\xDCFC" u"a", u"\xDC85"}},
+      {"ab\xE2\x82", {u"ab\xDCE2\xDC82"}},
+      {"\xE9\r\n", {u"\xDCE9"}},
+      {"TITLE Caf\xE9\r\nINDEX 01 00:00:00\r\n", {u"TITLE Caf\xDCE9", u"INDEX 01 00:00:00"}},
+      {"\xF0\x9F\nx", {u"\xDCF0\xDC9F", u"x"}},
+      {std::string("\xC3\0z", 3), {u"\xDCC3", u"z"}},
+      {"a\xE0\x80\x80" "b\xC0\xAF", {u"a\xDCE0\xDC80\xDC80" u"b\xDCC0\xDCAF"}},
+  };
+  for (const auto& [bytes, lines] : cases) {
+    EXPECT_EQ(LinesOf(bytes), lines) << bytes;
+    std::string written;
+    for (const Text& line : LinesOf(bytes)) written += EncodeUtf8(line);
+    std::string expected = bytes;
+    for (const char end : {'\r', '\n', '\0'}) {
+      expected.erase(std::remove(expected.begin(), expected.end(), end), expected.end());
+    }
+    EXPECT_EQ(written, expected);
+  }
 }
 
 TEST(ReadLine, LinesAcrossAndBeyondTheBuffer) {
   const std::string longLine(10000, 'x');
   EXPECT_EQ(LinesOf("a\r\n" + longLine + "\r\nb"), (Lines{u"a", Text(10000, u'x'), u"b"}));
 
-  // A CR LF and a multi-byte character split by the 4096-byte boundary.
-  std::string split(4095, 'y');
-  split += "\r\n" + std::string(4094, 'z') + "\xC3\xA9" + "end";
-  EXPECT_EQ(LinesOf(split), (Lines{Text(4095, u'y'), Text(4094, u'z') + u"\u00E9end"}));
+  // A CR LF, and characters of two to four bytes, split by the end of the
+  // read-ahead; a Latin-1 letter just before it.
+  const size_t size = static_cast<size_t>(gTextBufferSize);
+  for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x8E\xB5", "\xE9"}) {
+    for (size_t before = size - 4; before < size; ++before) {
+      std::string split(size - 1, 'y');
+      split += "\r\n" + std::string(before, 'z') + character + "end";
+      const Text read = DecodeUtf8KeepingBytes(character.data(), character.size());
+      EXPECT_EQ(LinesOf(split), (Lines{Text(size - 1, u'y'), Text(before, u'z') + read + u"end"}));
+    }
+  }
 
   std::string many;
   Lines expected;

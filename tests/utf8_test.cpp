@@ -2,7 +2,6 @@
 
 #include <random>
 
-#include "files/line_codec.h"
 #include "text/utf8.h"
 
 namespace {
@@ -40,39 +39,6 @@ TEST(Utf8, EncodesAndRoundTrips) {
   EXPECT_EQ(Decode(EncodeUtf8(mixed)), mixed);
 }
 
-// The text-file service converts with the platform's own codec on Windows
-// and with the portable one elsewhere. The line reader hands the decoder
-// well-formed UTF-8 only (it replaces what is not itself), so on that the
-// two must agree exactly, and they must encode alike any text but one
-// holding the stand-ins for name bytes, which only POSIX names do.
-TEST(Utf8, PortableCodecMatchesThePlatformCodec) {
-  std::mt19937 random(20261208);
-  for (int i = 0; i < 3000; ++i) {
-    Text text;
-    const int length = static_cast<int>(random() % 8);
-    for (int j = 0; j < length; ++j) {
-      const char32_t ranges[] = {0x7F, 0x7FF, 0xFFFF, 0x10FFFF};
-      char32_t c = random() % (ranges[random() % 4] + 1);
-      if (c >= 0xD800 && c <= 0xDFFF) c = u'x';
-      if (c >= 0x10000) {
-        text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-      } else {
-        text += static_cast<char16_t>(c);
-      }
-    }
-    const std::string bytes = EncodeUtf8(text);
-    ASSERT_EQ(bytes, EncodeLineText(text));
-    ASSERT_EQ(Decode(bytes), DecodeLineBytes(bytes.data(), bytes.size()));
-    ASSERT_EQ(Decode(bytes), text);
-  }
-  for (const Text& text : std::vector<Text>{Text(1, char16_t(0xD800)),
-                                            Text(1, char16_t(0xDFFF)) + u"x",
-                                            u"a" + Text(1, char16_t(0xDBFF)) + u"b"}) {
-    EXPECT_EQ(EncodeUtf8(text), EncodeLineText(text));
-  }
-}
-
 // A POSIX name is bytes, UTF-8 or not: what is UTF-8 reads as text, each
 // other byte stands for itself, and every name comes back byte for byte.
 TEST(Utf8, NamesKeepTheirBytes) {
@@ -94,19 +60,16 @@ TEST(Utf8, NamesKeepTheirBytes) {
   }
 }
 
-TEST(Utf8, WellFormedCharacters) {
-  const auto check = [](const std::string& bytes) {
-    return IsWellFormedCharacter(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+// A text read in pieces: a character cut by a piece's end is held back for
+// the next piece, and nothing else is.
+TEST(Utf8, IncompleteTails) {
+  const std::pair<std::string, size_t> cases[] = {
+      {"", 0},          {"a", 0},           {"\xC3", 1},           {"a\xE2\x82", 2},
+      {"\xF0\x9F\x8E", 3}, {"\xC3\xA9", 0},      {"\xE2\x82\xAC", 0},    {"\xE9", 1},
+      {"\xE9" "a", 0},      {"\x82", 0},         {"\xC0", 0},           {"\xE0\x80", 0},
+      {"\xED\xA0", 0},   {"\xF4\x90", 0},     {"\xF5", 0},           {"\xF0\x9F\x8E\xB5", 0},
   };
-  EXPECT_TRUE(check("a"));
-  EXPECT_TRUE(check("\xC3\xA9"));
-  EXPECT_TRUE(check("\xF4\x8F\xBF\xBF"));
-  EXPECT_FALSE(check(""));
-  EXPECT_FALSE(check("ab"));
-  EXPECT_FALSE(check("\xC0\xAF"));
-  EXPECT_FALSE(check("\xE0\x80\x80"));
-  EXPECT_FALSE(check("\xED\xA0\x80"));
-  EXPECT_FALSE(check("\xF4\x90\x80\x80"));
-  EXPECT_FALSE(check("\xE2\x82"));
-  EXPECT_FALSE(check("\x80"));
+  for (const auto& [bytes, tail] : cases) {
+    EXPECT_EQ(Utf8IncompleteTail(bytes.data(), bytes.size()), tail) << bytes;
+  }
 }

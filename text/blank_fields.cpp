@@ -1,38 +1,45 @@
 #include "text/blank_fields.h"
 
-#include "text/string_helpers.h"
-
 namespace {
 
-const char16_t kBlanks[] = u" \t";
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// Where the field at index starts, or text.size() past the last.
+size_t FieldStart(TextView text, size_t index) {
+  size_t at = 0;
+  while (true) {
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    if (at == text.size() || index == 0) return at;
+    while (at < text.size() && !IsBlank(text[at])) ++at;
+    --index;
+  }
+}
+
+size_t FieldEnd(TextView text, size_t start) {
+  while (start < text.size() && !IsBlank(text[start])) ++start;
+  return start;
+}
 
 }  // namespace
 
-Text TrimBlanks(const Text& text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  if (first == Text::npos) return Text();
-  const size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
+TextView TrimBlanks(TextView text) {
+  size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
 }
 
-std::vector<Text> BlankSeparatedFields(const Text& text) {
-  const auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-  std::vector<Text> fields;
-  fields.reserve(8);  // a cue line has a few fields; one allocation for them
-  size_t at = 0;
-  while (true) {
-    while (at < text.size() && isBlank(text[at])) ++at;
-    if (at == text.size()) return fields;
-    const size_t start = at;
-    while (at < text.size() && !isBlank(text[at])) ++at;
-    fields.emplace_back(text, start, at - start);
-  }
+TextView BlankSeparatedField(TextView text, size_t index) {
+  const size_t start = FieldStart(text, index);
+  return text.substr(start, FieldEnd(text, start) - start);
 }
 
-bool EqualIgnoringAsciiCase(const Text& a, const Text& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
+TextView TakeBlankSeparatedField(TextView* rest) {
+  const size_t start = FieldStart(*rest, 0);
+  const size_t end = FieldEnd(*rest, start);
+  size_t after = end;
+  while (after < rest->size() && IsBlank((*rest)[after])) ++after;
+  const TextView field = rest->substr(start, end - start);
+  *rest = rest->substr(after);
+  return field;
 }

@@ -1,5 +1,8 @@
 #include "text/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -8,15 +11,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 // surrogate U+DC00 + byte (U+DC80 to U+DCFF); no well-formed text holds one.
 constexpr char16_t kByteStandIn = 0xDC00;
 
-void AppendCodePoint(Text& out, char32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  }
-}
 
 // The range the second byte of a sequence may take after a lead byte; the
 // narrowed ranges exclude overlong forms, surrogates and values past U+10FFFF.
@@ -36,20 +30,39 @@ int TrailCount(unsigned char lead) {
   return -1;
 }
 
-// Decodes; a byte run that forms no character becomes one U+FFFD, or with
-// keepBytes one stand-in surrogate per byte.
-Text Decode(const char* bytes, size_t count, bool keepBytes) {
+// Decodes onto out; a byte run that forms no character becomes one
+// U+FFFD, or with keepBytes one stand-in surrogate per byte.
+void Decode(const char* bytes, size_t count, bool keepBytes, Text* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-  Text out;
-  out.reserve(count);
+  out->reserve(out->size() + count);  // never more units than bytes
+  // Decoded into a block here, which goes onto out whole: a text grows by
+  // copies of blocks, not a unit at a time.
+  char16_t block[512];
+  char16_t* to = block;
   size_t i = 0;
   while (i < count) {
-    // Cue sheets and paths are mostly ASCII: such runs go across whole.
-    size_t ascii = i;
-    while (ascii < count && in[ascii] < 0x80) ++ascii;
-    out.append(in + i, in + ascii);
-    if ((i = ascii) == count) break;
-    const size_t start = i;
+    // Room for the most one step below can write: eight units.
+    if (to > block + sizeof block / sizeof *block - 8) {
+      out->append(block, static_cast<size_t>(to - block));
+      to = block;
+    }
+    // Cue sheets and paths are mostly ASCII: such runs go across eight
+    // bytes at a time, while none of the eight has its top bit.
+    if (i + 8 <= count) {
+      uint64_t eight;
+      std::memcpy(&eight, in + i, 8);
+      if ((eight & 0x8080808080808080ull) == 0) {
+        for (int k = 0; k < 8; ++k) to[k] = in[i + k];
+        to += 8;
+        i += 8;
+        continue;
+      }
+    }
+    if (in[i] < 0x80) {
+      *to++ = in[i++];
+      continue;
+    }
+    const size_t first = i;
     const unsigned char lead = in[i++];
     const int trail = TrailCount(lead);
     int taken = 0;
@@ -66,50 +79,85 @@ Text Decode(const char* bytes, size_t count, bool keepBytes) {
       }
     }
     if (trail > 0 && taken == trail) {
-      AppendCodePoint(out, c);
+      if (c < 0x10000) {
+        *to++ = static_cast<char16_t>(c);
+      } else {
+        c -= 0x10000;
+        *to++ = static_cast<char16_t>(0xD800 + (c >> 10));
+        *to++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+      }
     } else if (keepBytes) {
-      for (size_t b = start; b < i; ++b) out += static_cast<char16_t>(kByteStandIn + in[b]);
+      // At most four bytes of a broken sequence, or one.
+      for (size_t b = first; b < i; ++b) *to++ = static_cast<char16_t>(kByteStandIn + in[b]);
     } else {
-      out += kReplacement;  // the byte that broke the sequence is read afresh
+      *to++ = kReplacement;  // the byte that broke the sequence is read afresh
     }
   }
-  return out;
+  out->append(block, static_cast<size_t>(to - block));
 }
 
 }  // namespace
 
-Text DecodeUtf8(const char* bytes, size_t count) { return Decode(bytes, count, false); }
+Text DecodeUtf8(const char* bytes, size_t count) {
+  Text text;
+  text.reserve(count);
+  Decode(bytes, count, false, &text);
+  return text;
+}
 
 Text DecodeUtf8KeepingBytes(const char* bytes, size_t count) {
-  return Decode(bytes, count, true);
+  Text text;
+  text.reserve(count);
+  Decode(bytes, count, true, &text);
+  return text;
 }
 
-bool IsWellFormedCharacter(const unsigned char* bytes, size_t count) {
-  if (count == 1) return bytes[0] < 0x80;
-  if (count == 0 || TrailCount(bytes[0]) != static_cast<int>(count) - 1) return false;
-  unsigned char low, high;
-  SecondByteRange(bytes[0], &low, &high);
-  for (size_t i = 1; i < count; ++i) {
-    if (bytes[i] < low || bytes[i] > high) return false;
-    low = 0x80;
-    high = 0xBF;
+void AppendUtf8KeepingBytes(Text* text, const char* bytes, size_t count) {
+  Decode(bytes, count, true, text);
+}
+
+size_t Utf8IncompleteTail(const char* bytes, size_t count) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+  for (size_t back = 1; back <= 3 && back <= count; ++back) {
+    const unsigned char byte = in[count - back];
+    if (byte < 0x80) return 0;
+    if (byte < 0xC0) continue;  // a continuation byte: its lead is further back
+    const int trail = TrailCount(byte);
+    if (trail < static_cast<int>(back)) return 0;
+    // Whatever follows the lead must still fit a well-formed sequence.
+    unsigned char low, high;
+    SecondByteRange(byte, &low, &high);
+    for (size_t i = 1; i < back; ++i) {
+      if (in[count - back + i] < low || in[count - back + i] > high) return 0;
+      low = 0x80;
+      high = 0xBF;
+    }
+    return back;
   }
-  return true;
+  return 0;
 }
 
-std::string EncodeUtf8(const Text& text) {
-  // No code unit takes more than three bytes, nor a pair more than four.
-  std::string out(text.size() * 3, '\0');
-  char* at = &out[0];
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
+char* EncodeUtf8Into(const char16_t* units, size_t count, char* out) {
+  char* at = out;
+  for (size_t i = 0; i < count; ++i) {
+    // ASCII goes across four units at a time while all four are ASCII.
+    while (i + 4 <= count) {
+      uint64_t four;
+      std::memcpy(&four, units + i, 8);
+      if (four & 0xFF80FF80FF80FF80ull) break;
+      for (int k = 0; k < 4; ++k) at[k] = static_cast<char>(units[i + k]);
+      at += 4;
+      i += 4;
+    }
+    if (i == count) break;
+    char32_t c = units[i];
     if (c < 0x80) {
       *at++ = static_cast<char>(c);
       continue;
     }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
     } else if (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF) {
       *at++ = static_cast<char>(c - kByteStandIn);
       continue;
@@ -130,6 +178,12 @@ std::string EncodeUtf8(const Text& text) {
       *at++ = static_cast<char>(0x80 | (c & 0x3F));
     }
   }
-  out.resize(static_cast<size_t>(at - out.data()));
+  return at;
+}
+
+std::string EncodeUtf8(const Text& text) {
+  // No code unit takes more than three bytes, nor a pair more than four.
+  std::string out(text.size() * 3, '\0');
+  out.resize(static_cast<size_t>(EncodeUtf8Into(text.data(), text.size(), &out[0]) - out.data()));
   return out;
 }

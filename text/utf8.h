@@ -7,22 +7,32 @@
 
 // UTF-8 conversions that never stop at bad input.
 
-// For text read from files: each maximal ill-formed subpart becomes one
-// U+FFFD, the way the Unicode standard recommends and Windows' CP_UTF8
-// conversion does.
+// Each maximal ill-formed subpart becomes one U+FFFD, the way the Unicode
+// standard recommends and Windows' CP_UTF8 conversion does.
 Text DecodeUtf8(const char* bytes, size_t count);
 
-// For names and paths a POSIX system hands over, which are bytes and need
-// not be UTF-8 (a Latin-1 "Caf\xE9.cue"): each byte that is not part of a
-// well-formed character becomes one lone surrogate, U+DC80 to U+DCFF,
-// which EncodeUtf8 turns back into that byte. Any byte string survives
-// the trip through Text unchanged, so the name still names its file.
+// For lines of sheets and for names a POSIX system hands over, which are
+// bytes and need not be UTF-8 (a Latin-1 "Caf\xE9.cue", a title in
+// Windows-1251): each byte that is not part of a well-formed character
+// becomes one lone surrogate, U+DC80 to U+DCFF, which EncodeUtf8 turns
+// back into that byte. Any byte string survives the trip through Text
+// unchanged, so a name still names its file and a line is written back
+// as it was read.
 Text DecodeUtf8KeepingBytes(const char* bytes, size_t count);
 
-// Whether bytes hold exactly one well-formed UTF-8 character: no overlong
-// form, no surrogate, nothing past U+10FFFF.
-bool IsWellFormedCharacter(const unsigned char* bytes, size_t count);
+// DecodeUtf8KeepingBytes onto the end of *text, for a text read in pieces.
+void AppendUtf8KeepingBytes(Text* text, const char* bytes, size_t count);
+
+// How many of the last bytes (0 to 3) begin a well-formed character that
+// the bytes end before it is complete: a piece of text that ends there
+// is decoded up to them, and they start the next piece.
+size_t Utf8IncompleteTail(const char* bytes, size_t count);
 
 // A lone surrogate U+DC80 to U+DCFF becomes the byte it stands for; any
 // other unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8(const Text& text);
+
+// The same into out, which has room for three bytes a code unit; returns
+// the end of what was written. A piece of a longer text must not end
+// between the two halves of a surrogate pair.
+char* EncodeUtf8Into(const char16_t* units, size_t count, char* out);

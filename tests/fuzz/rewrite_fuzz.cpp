@@ -2,9 +2,10 @@
 // one image, the dialog for a missing image answered from another folder.
 // The promises checked on every input: the backup holds the original bytes
 // (there is none where the sheet came out as it was, or was empty);
-// every line written is a FILE, TRACK, PREGAP, POSTGAP, FLAGS or INDEX line
-// at its own indentation, ending in CR LF, and every line but FILE is an
-// input line with its keyword in upper case and single spaces; a FILE
+// every line written is a FILE, TRACK, PREGAP, POSTGAP, FLAGS, INDEX or
+// layout REM line at its own indentation, ending in CR LF, and every line
+// but FILE is an input line with its keyword in upper case and single
+// spaces, its bytes kept; a FILE
 // line's type is BINARY or one the input wrote, and no audio type is given
 // to an image; every INDEX time written is one of the input's, or two
 // seconds before an INDEX 01 time of the input, and an INDEX 00 of the
@@ -45,11 +46,20 @@ bool IsTime(const Text& time) {
 // An input line as the repair writes it: keyword in upper case, fields one
 // space apart. "" for a line whose keyword the repair does not keep.
 Text Normalized(const Text& line) {
-  const std::vector<Text> fields = BlankSeparatedFields(line);
+  std::vector<Text> fields;
+  for (size_t i = 0; !BlankSeparatedField(line, i).empty(); ++i) {
+    fields.emplace_back(BlankSeparatedField(line, i));
+  }
   if (fields.empty()) return Text();
   Text normalized;
   for (const Text& keyword : {u"FILE", u"TRACK", u"PREGAP", u"POSTGAP", u"FLAGS", u"INDEX"}) {
     if (EqualIgnoringAsciiCase(fields[0], keyword)) normalized = keyword;
+  }
+  for (const Text& mark : {u"SESSION", u"LEAD-IN", u"LEAD-OUT", u"SINGLE-DENSITY", u"HIGH-DENSITY"}) {
+    if (EqualIgnoringAsciiCase(fields[0], u"REM") && fields.size() > 1 &&
+        EqualIgnoringAsciiCase(fields[1], mark)) {
+      normalized = u"REM";
+    }
   }
   if (normalized.empty()) return Text();
   for (size_t i = 1; i < fields.size(); ++i) normalized += u" " + fields[i];
@@ -109,7 +119,7 @@ void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& in
     FUZZ_CHECK(end != std::string::npos);
     const std::string bytes = repaired.substr(start, end - start);
     FUZZ_CHECK(bytes.find_first_of("\r\n") == std::string::npos);
-    const Text line = DecodeUtf8(bytes.data(), bytes.size());
+    const Text line = DecodeUtf8KeepingBytes(bytes.data(), bytes.size());
     FUZZ_CHECK(EncodeUtf8(line) == bytes);
     start = end + 2;
 
@@ -131,7 +141,8 @@ void CheckRepairedSheet(const std::string& repaired, const std::vector<Text>& in
       }
       lastTimeInFile.clear();
     } else if (IsKeywordLine(line, u"  TRACK") || IsKeywordLine(line, u"    PREGAP") ||
-               IsKeywordLine(line, u"    POSTGAP") || IsKeywordLine(line, u"    FLAGS")) {
+               IsKeywordLine(line, u"    POSTGAP") || IsKeywordLine(line, u"    FLAGS") ||
+               IsKeywordLine(line, u"REM")) {
       FUZZ_CHECK(inputLines.count(TrimSpaces(line)) == 1);
     } else if (IsKeywordLine(line, u"    INDEX")) {
       const Text unindented = line.substr(4);
@@ -170,6 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFileBytes(sheet, original);
 
   InitTextFiles();
+  // A read-ahead of a few bytes: every input crosses its end many times.
+  gTextBufferSize = 7;
   ScriptDialogAnswers({u"/elsewhere/Picked.iso", u"", u"Other.bin"});
   FUZZ_CHECK(RewriteReturned(sheet));
   const std::string repaired = ReadFileBytes(sheet);
