@@ -71,6 +71,31 @@ void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
   if (sheet.st_uid != geteuid()) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
 }
 
+enum class Opening { Opened, Refused, NotRegular, HeldElsewhere };
+
+// Opens a regular file with access (O_RDWR or O_RDONLY), never through a
+// link (O_NOFOLLOW), never waiting (a FIFO would wait for a writer), and
+// takes its lock (LOCK_EX stands in for Windows' share mode 0). Refused
+// leaves the open's reason in errno.
+Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info) {
+  const PosixName name = PosixNameOf(path);
+  const int fd =
+      openat(name.folder, name.name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return Opening::Refused;
+  Opening opening = Opening::Opened;
+  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+    opening = Opening::NotRegular;
+  } else if (HeldElsewhere(fd, LOCK_EX)) {
+    opening = Opening::HeldElsewhere;
+  }
+  if (opening != Opening::Opened) {
+    close(fd);
+    return opening;
+  }
+  *file = fd;
+  return opening;
+}
+
 enum class BackupOutcome { Kept, TakenMeanwhile, Failed };
 
 // The backup is the sheet's own file under a second name: nothing is
@@ -161,29 +186,22 @@ PutOutcome ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& s
 }  // namespace
 
 SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
-  const PosixName name = PosixNameOf(path);
-  // O_NOFOLLOW: a sheet that is a link is never the file written through.
-  const int fd =
-      openat(name.folder, name.name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return SheetHold::Missing;
-    if (errno == EROFS) return SheetHold::FileSystemRefused;
-    if (errno == EACCES || errno == EPERM || errno == ETXTBSY) return SheetHold::NotWritable;
-    return SheetHold::NotAFile;
-  }
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return SheetHold::NotAFile;
+  switch (OpenExclusively(path, O_RDWR, sheet, &info)) {
+    case Opening::Opened:
+      *stamp = StampOf(info);
+      return SheetHold::Held;
+    case Opening::HeldElsewhere:
+      return SheetHold::HeldElsewhere;
+    case Opening::NotRegular:
+      return SheetHold::NotAFile;
+    case Opening::Refused:
+      break;
   }
-  // LOCK_EX stands in for Windows' share mode 0.
-  if (HeldElsewhere(fd, LOCK_EX)) {
-    close(fd);
-    return SheetHold::HeldElsewhere;
-  }
-  *sheet = fd;
-  *stamp = StampOf(info);
-  return SheetHold::Held;
+  if (errno == ENOENT) return SheetHold::Missing;
+  if (errno == EROFS) return SheetHold::FileSystemRefused;
+  if (errno == EACCES || errno == EPERM || errno == ETXTBSY) return SheetHold::NotWritable;
+  return SheetHold::NotAFile;  // a link (ELOOP), a socket (ENXIO), a folder (EISDIR)
 }
 
 bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
@@ -192,22 +210,19 @@ bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
 }
 
 BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
-  const PosixName name = PosixNameOf(path);
-  const int fd =
-      openat(name.folder, name.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? BackupOpening::Missing : BackupOpening::NotAFile;
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return BackupOpening::NotAFile;
+  switch (OpenExclusively(path, O_RDONLY, backup, &info)) {
+    case Opening::Opened:
+      *size = info.st_size;
+      return BackupOpening::Opened;
+    case Opening::HeldElsewhere:
+      return BackupOpening::HeldElsewhere;
+    case Opening::NotRegular:
+      return BackupOpening::NotAFile;
+    case Opening::Refused:
+      break;
   }
-  if (HeldElsewhere(fd, LOCK_EX)) {
-    close(fd);
-    return BackupOpening::HeldElsewhere;
-  }
-  *backup = fd;
-  *size = info.st_size;
-  return BackupOpening::Opened;
+  return errno == ENOENT ? BackupOpening::Missing : BackupOpening::NotAFile;
 }
 
 PlatformFile CreateNewSheetFile(const Text& sheetPath) {

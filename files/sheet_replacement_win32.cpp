@@ -8,7 +8,8 @@ namespace {
 
 HANDLE ToHandle(PlatformFile file) { return reinterpret_cast<HANDLE>(file); }
 
-bool StampOfHandle(HANDLE file, SheetStamp* stamp) {
+// The stamp and attributes of an open file; false for a link or folder.
+bool StampOfHandle(HANDLE file, SheetStamp* stamp, DWORD* attributes = nullptr) {
   BY_HANDLE_FILE_INFORMATION information;
   FILE_BASIC_INFO basic;
   if (!GetFileInformationByHandle(file, &information) ||
@@ -22,8 +23,23 @@ bool StampOfHandle(HANDLE file, SheetStamp* stamp) {
       (static_cast<int64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
   stamp->times[0] = basic.LastWriteTime.QuadPart;
   stamp->times[1] = basic.ChangeTime.QuadPart;
+  if (attributes != nullptr) *attributes = information.dwFileAttributes;
   return (information.dwFileAttributes &
           (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+// Opens an existing file without sharing (no other opener gets it while it
+// is held), the link itself rather than what it points to: a sheet is never
+// written, nor a backup read, through a symbolic link or junction.
+// INVALID_HANDLE_VALUE with the open's error, or with ERROR_BAD_FILE_TYPE
+// for a link or a folder.
+HANDLE OpenExclusively(const Text& path, DWORD access, SheetStamp* stamp, DWORD* attributes) {
+  const HANDLE handle = OpenDiskFile(path, access, 0, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  if (handle == INVALID_HANDLE_VALUE || StampOfHandle(handle, stamp, attributes)) return handle;
+  CloseHandle(handle);
+  SetLastError(ERROR_BAD_FILE_TYPE);
+  return INVALID_HANDLE_VALUE;
 }
 
 bool IsEmptyPlainFile(const std::wstring& path) {
@@ -71,10 +87,8 @@ PutOutcome Replace(const std::wstring& from, const std::wstring& to, const Text*
 }  // namespace
 
 SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
-  // The link itself is opened, not what it points to, and refused: a sheet
-  // is never written through a symbolic link or junction.
-  const HANDLE handle = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  DWORD attributes = 0;
+  const HANDLE handle = OpenExclusively(path, GENERIC_READ | GENERIC_WRITE, stamp, &attributes);
   if (handle == INVALID_HANDLE_VALUE) {
     switch (GetLastError()) {
       case ERROR_FILE_NOT_FOUND:
@@ -90,15 +104,9 @@ SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
         return SheetHold::NotAFile;
     }
   }
-  if (!StampOfHandle(handle, stamp)) {
-    CloseHandle(handle);
-    return SheetHold::NotAFile;
-  }
   // Windows refuses to write a read-only file to anyone; wine, run by
   // root, may open it all the same.
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(handle, &information) ||
-      (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
     CloseHandle(handle);
     return SheetHold::NotWritable;
   }
@@ -111,8 +119,8 @@ SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
 bool IsStillTheSheet(const Text&, const SheetStamp&) { return true; }
 
 BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
-  const HANDLE handle = OpenDiskFile(path, GENERIC_READ, 0, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  SheetStamp stamp;
+  const HANDLE handle = OpenExclusively(path, GENERIC_READ, &stamp, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     switch (GetLastError()) {
       case ERROR_FILE_NOT_FOUND:
@@ -123,11 +131,6 @@ BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) 
       default:
         return BackupOpening::NotAFile;
     }
-  }
-  SheetStamp stamp;
-  if (!StampOfHandle(handle, &stamp)) {
-    CloseHandle(handle);
-    return BackupOpening::NotAFile;
   }
   *backup = reinterpret_cast<PlatformFile>(handle);
   *size = stamp.size;
