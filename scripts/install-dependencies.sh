@@ -11,8 +11,9 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool xclip imagemagick fonts-dejavu-core
   dpkg-dev debootstrap unzip desktop-file-utils groff-base)
-# A second cue reader, to read repaired sheets with.
-test_packages+=(cuetools)
+# Other cue readers, to read repaired sheets with: cuetools, and chdman
+# (mame-tools), which reads the images too.
+test_packages+=(cuetools mame-tools)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.
 test_packages+=(clang libclang-rt-14-dev time)
 
