@@ -80,9 +80,29 @@ void FlushEvents() {
   while (gtk_events_pending()) gtk_main_iteration();
 }
 
+// True when the environment names a display to open.
+bool DisplayNamed() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = g_getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-void InitDialogs() { gHaveDisplay = gtk_init_check(nullptr, nullptr); }
+void InitDialogs() {
+  gHaveDisplay = gtk_init_check(nullptr, nullptr);
+  // A named display can refuse a connection for a moment on a busy
+  // machine. Falling back at once would ask on a console nobody may be
+  // watching, such as that of a program started from a menu, and the run
+  // would end as if cancelled. Only a display still shut after about two
+  // seconds sends the questions to the console.
+  for (int attempt = 0; !gHaveDisplay && attempt < 10 && DisplayNamed(); ++attempt) {
+    g_usleep(200 * 1000);
+    gHaveDisplay = gtk_init_check(nullptr, nullptr);
+  }
+}
 
 Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   if (!gHaveDisplay) return ShowConsoleFileDialog(request);
