@@ -8,7 +8,9 @@
 #include "files/spelling_on_disk.h"
 #include "files/text_file.h"
 #include "text/blank_fields.h"
+#include "text/code_page.h"
 #include "text/string_helpers.h"
+#include "text/utf8.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -18,6 +20,9 @@ struct TrackState {
   bool hasPregap = false;  // a PREGAP or INDEX 00 line came since the TRACK line
   bool isAudio = false;    // the TRACK line's type is AUDIO, in any letter case
   Text lastIndexTime;      // the last MM:SS:FF time of an INDEX line written since the FILE line
+  // A question about a missing image could not be asked at all: the sheet
+  // is left as it was, rather than given a FILE line naming nothing.
+  bool questionFailed = false;
 };
 
 // The lines a repaired sheet keeps, by their first word in any letter
@@ -87,21 +92,53 @@ void WriteKeptLine(FileHandle sheet, TextView indentation, TextView keyword, Tex
   WriteLine(sheet, TextView(start, static_cast<size_t>(to - start)));
 }
 
-// The name the FILE line should carry: the named file if it is in the
-// sheet's folder, else the name with the first suffix that finds one, else
-// whatever the user picks (only its bare name is written).
-Text ResolveImageName(const Text& sheetFolder, TextView writtenName) {
+// The bare name a FILE line's name stands for, if it can name a file.
+Text BareName(TextView writtenName) {
   const TextView bareName = BareImageName(writtenName);
-  const Text imageName = bareName.size() <= kLongestName ? Text(bareName) : Text();
+  return bareName.size() <= kLongestName ? Text(bareName) : Text();
+}
+
+// The spelling on disk of the image imageName names in the sheet's folder:
+// the name itself, else with the first suffix that finds one; "" if none.
+Text FindImage(const Text& sheetFolder, const Text& imageName) {
   Text found;
   if (!imageName.empty()) found = SpellingOnDisk(sheetFolder, imageName);
   for (const Text& suffix : kImageSuffixes) {
     if (!found.empty()) break;
     found = SpellingOnDisk(sheetFolder, imageName + suffix);
   }
+  return found;
+}
+
+bool HoldsByteStandIns(TextView text) {
+  for (const char16_t c : text) {
+    if (c >= 0xDC80 && c <= 0xDCFF) return true;
+  }
+  return false;
+}
+
+// The name the FILE line should carry: the image the name finds in the
+// sheet's folder (with a suffix if need be), else whatever the user picks
+// (only its bare name is written). A name written in an older Windows code
+// page reads as the stand-ins of its bytes: it is looked for as those
+// bytes, then read in each code page in turn, as a whole, since a second
+// byte of a double-byte character may be the "\" that separates folders.
+Text ResolveImageName(const Text& sheetFolder, TextView writtenName, TrackState& track) {
+  const Text imageName = BareName(writtenName);
+  Text found = FindImage(sheetFolder, imageName);
+  if (found.empty() && HoldsByteStandIns(writtenName)) {
+    const std::string bytes = EncodeUtf8(Text(writtenName));
+    for (const int32_t codePage : kLegacyCodePages) {
+      const Text read = DecodeCodePage(bytes, codePage);
+      if (!read.empty()) found = FindImage(sheetFolder, BareName(read));
+      if (!found.empty()) break;
+    }
+  }
   if (!found.empty()) return found;
-  return FileNameOf(ChooseFileToOpen(u"Brindlet - Can't find Binary", sheetFolder + imageName,
-                                     u"bin|*.bin;*.iso;*.img|all|*.*", 0));
+  const Text picked = ChooseFileToOpen(u"Brindlet - Can't find Binary", sheetFolder + imageName,
+                                       u"bin|*.bin;*.iso;*.img|all|*.*", 0);
+  track.questionFailed = LastDialogFailed();
+  return FileNameOf(picked);
 }
 
 bool IsDigits(TextView text, size_t from, size_t count) {
@@ -161,7 +198,7 @@ void WriteLineFor(FileHandle sheet, TextView line, const Text& sheetFolder, Trac
       return;
     case Kept::File: {
       const FileLineParts parts = ReadFileLine(line);
-      const Text imageName = ResolveImageName(sheetFolder, parts.name);
+      const Text imageName = ResolveImageName(sheetFolder, parts.name, track);
       WriteLine(sheet, u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
       // Index times count from the start of each file.
       track.lastIndexTime.clear();
@@ -219,7 +256,7 @@ void RewriteCueSheet(const Text& sheetPath) {
   // One text for every line: a long line's room serves the lines after it.
   Text line;
   bool firstLine = true;
-  while (!AtEnd(repair.source)) {
+  while (!AtEnd(repair.source) && !track.questionFailed) {
     ReadLineInto(repair.source, &line);
     // Notepad starts a UTF-8 file with a byte-order mark; left there it
     // would hide the keyword of the first line, usually the only FILE line.
@@ -228,6 +265,10 @@ void RewriteCueSheet(const Text& sheetPath) {
     WriteLineFor(repair.output, TrimBlanks(line), sheetFolder, track);
   }
   CloseTextFile(repair.source);
+  if (track.questionFailed) {
+    CloseTextFile(repair.output);  // dropped: the sheet stays as it was
+    return;
+  }
   // A file system that refuses the new sheet or its backup will refuse the
   // next sheet's too: the run ends, every sheet as it was or repaired.
   if (PutSheetInPlace(repair.output) == SheetPut::FileSystemFailed) EndRun();

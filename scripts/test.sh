@@ -27,9 +27,11 @@ rm -f "$display_file"
 export WINEDEBUG=-all
 # One wine start for the whole run: a persistent server first, so that the
 # prefix and the system processes wineboot starts outlive it, and no test
-# binary pays for them again. Their output goes nowhere: a wine process
-# holding a test's output open would keep ctest waiting.
-wineserver -p > /dev/null 2>&1 < /dev/null &
+# binary pays for them again. The server puts itself in the background once
+# it is up, so wineboot never starts one of its own that ends with it.
+# Their output goes nowhere: a wine process holding a test's output open
+# would keep ctest waiting.
+wineserver -p > /dev/null 2>&1 < /dev/null
 wineboot --init > /dev/null 2>&1 < /dev/null || true
 
 status=0

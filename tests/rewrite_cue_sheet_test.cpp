@@ -14,6 +14,7 @@
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ std::vector<Text> NamedImages(const std::string& sheet) {
   for (size_t at = 0; (at = sheet.find("FILE \"", at)) != std::string::npos; ++at) {
     const size_t start = at + 6;
     const std::string name = sheet.substr(start, sheet.find('"', start) - start);
-    if (!name.empty()) names.push_back(T(name));
+    if (!name.empty()) names.push_back(DecodeUtf8KeepingBytes(name.data(), name.size()));
   }
   return names;
 }
@@ -163,10 +164,17 @@ std::vector<Text> NamedImages(const std::string& sheet) {
 // holding the images its expected sheet names (so no dialog comes up) and
 // compared with that sheet byte for byte.
 TEST(RewriteCueSheet, RealWorldSheetsComeOutAsExpected) {
-  for (const char* name :
-       {"eac_single_wav", "per_track_flac", "mp3_album", "motorola_audio", "saturn_postgap",
-        "one_second_tracks", "lower_case", "tab_indented", "unquoted_names", "wave_typed_images",
-        "suffix_search", "latin1_title"}) {
+  std::vector<const char*> fixtures = {
+      "eac_single_wav",    "per_track_flac",         "mp3_album",           "motorola_audio",
+      "saturn_postgap",    "one_second_tracks",      "lower_case",          "tab_indented",
+      "unquoted_names",    "wave_typed_images",      "suffix_search",       "latin1_title",
+      "gdrom_density_areas", "cd_extra_sessions",    "layout_lower_case_tabs",
+      "cp1252_unicode_name", "cp1251_unicode_name", "gbk_unicode_name"};
+  // Names whose bytes are not UTF-8 exist only on POSIX file systems.
+  if (kFolderSeparator == u'/') {
+    fixtures.insert(fixtures.end(), {"cp1252_raw_name", "cp1251_raw_name", "gbk_raw_name"});
+  }
+  for (const char* name : fixtures) {
     SCOPED_TRACE(name);
     const Text fixture = T(std::string(BRINDLET_TEST_DATA) + name);
     const std::string original = ReadBytes(fixture + u".cue");
@@ -225,6 +233,21 @@ TEST(RewriteCueSheet, CancellingTheImageDialogLeavesTheNameEmpty) {
   ScriptDialogAnswers({});
   EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
   EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), CrLf({"FILE \".bin\" BINARY"}));
+}
+
+// A question that cannot be asked at all (the system makes no window) is
+// no cancel: the sheet stays as it was rather than name nothing.
+TEST(RewriteCueSheet, AQuestionThatCannotBeAskedLeavesTheSheetAlone) {
+  TempFolder folder;
+  const std::string original = CrLf({"FILE \"Gone.bin\" BINARY", "TRACK 01 MODE1/2352"});
+  WriteBytes(folder / u"Racer.cue", original);
+  ScriptDialogAction([](const FileDialogRequest&) {
+    SetLastDialogFailed(true);
+    return Text();
+  });
+  EXPECT_TRUE(RewriteReturned(folder / u"Racer.cue"));
+  EXPECT_EQ(ReadBytes(folder / u"Racer.cue"), original);
+  EXPECT_FALSE(Exists(folder / u"Racer.cue.bak"));
 }
 
 TEST(RewriteCueSheet, StrangeNamesInFileLinesAreSafe) {

@@ -12,10 +12,21 @@ Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& fi
   return ShowFileDialog(FileDialogKind::Open, title, defaultFile, filter, filterPosition);
 }
 
+namespace {
+
+bool gLastDialogFailed = false;
+
+}  // namespace
+
 Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
                     const Text& filter, int32_t filterPosition) {
+  SetLastDialogFailed(false);
   return ShowPlatformFileDialog(PrepareFileDialog(kind, title, defaultFile, filter, filterPosition));
 }
+
+bool LastDialogFailed() { return gLastDialogFailed; }
+
+void SetLastDialogFailed(bool failed) { gLastDialogFailed = failed; }
 
 FileDialogRequest PrepareFileDialog(FileDialogKind kind, const Text& title,
                                     const Text& defaultFile, const Text& filter,

@@ -23,6 +23,13 @@ Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& fi
 Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
                     const Text& filter, int32_t filterPosition);
 
+// Whether the last dialog could not be shown at all (the system refused to
+// make its window, or the path chosen did not fit), rather than being
+// cancelled; both give "". The platform's dialog says so with
+// SetLastDialogFailed.
+bool LastDialogFailed();
+void SetLastDialogFailed(bool failed);
+
 // What every dialog implementation is handed: the caller's arguments with
 // the initial folder and name worked out from the default file.
 struct FileDialogRequest {

@@ -61,6 +61,9 @@ Text ShowPlatformFileDialog(const FileDialogRequest& request) {
   const BOOL confirmed = request.kind == FileDialogKind::Save ? GetSaveFileNameW(&dialog)
                                                               : GetOpenFileNameW(&dialog);
   EndDialogModality();
+  // Cancelling leaves no error; a window wine could not make, or a path
+  // longer than the name buffer, leaves one.
+  if (!confirmed) SetLastDialogFailed(CommDlgExtendedError() != 0);
   if (!confirmed) return Text();
   return Text(reinterpret_cast<const char16_t*>(gNameBuffer));
 }

@@ -44,7 +44,13 @@ Text TempFolder::Folder(const Text& relative) const {
   return Path() + native + kFolderSeparator;
 }
 
+// On POSIX a name is bytes: the stand-ins of bytes that are not UTF-8
+// become those bytes again, as the program's own calls make them.
+#ifdef _WIN32
 fs::path Fs(const Text& path) { return fs::path(path); }
+#else
+fs::path Fs(const Text& path) { return fs::path(EncodeUtf8(path)); }
+#endif
 
 void WriteBytes(const Text& path, const std::string& bytes) {
   std::ofstream out(Fs(path), std::ios::binary | std::ios::trunc);
