@@ -64,10 +64,11 @@ mode_t CreationMode() {
 
 // The new sheet takes the old one's group and owner where this process
 // may give them (a group it belongs to; any owner as root), else it keeps
-// the ones it was made with. The group is always given: a folder with the
-// set-group-ID bit gives new files its own.
+// the ones it was made with. A sheet of this process's own owner and group
+// needs nothing: so is the new file, unless the folder has the
+// set-group-ID bit, whose group the old sheet then has too.
 void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
-  static_cast<void>(fchown(newFile, static_cast<uid_t>(-1), sheet.st_gid) == 0);
+  if (sheet.st_gid != getegid()) static_cast<void>(fchown(newFile, -1, sheet.st_gid) == 0);
   if (sheet.st_uid != geteuid()) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
 }
 
