@@ -43,7 +43,8 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   // to, and leave the sheet's own original nowhere.
   PlatformFile backup = kNoPlatformFile;
   int64_t backupSize = 0;
-  const BackupOpening opening = OpenBackup(output->backupPath, &backup, &backupSize);
+  const BackupOpening opening =
+      OpenBackup(output->backupPath, output->stamp, &backup, &backupSize);
   if (opening == BackupOpening::HeldElsewhere || opening == BackupOpening::NotAFile) {
     Discard(output);
     return repair;

@@ -51,8 +51,12 @@ enum class BackupOpening {
 };
 
 // Opens a sheet's backup for reading, exclusively, never through a link;
-// *size is its size in bytes.
-BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size);
+// *size is its size in bytes. A run stopped between keeping the backup and
+// putting the new sheet in place leaves the two names on one file: the
+// backup is then the file held as the sheet (stamped so), and opens all
+// the same, held once.
+BackupOpening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
+                         int64_t* size);
 
 // The new sheet's own file beside the sheet, empty, open for writing. Its
 // name never ends in ".cue"; a leftover of a run that was stopped, which

@@ -68,17 +68,26 @@ mode_t CreationMode() {
 // needs nothing: so is the new file, unless the folder has the
 // set-group-ID bit, whose group the old sheet then has too.
 void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
-  if (sheet.st_gid != getegid()) static_cast<void>(fchown(newFile, -1, sheet.st_gid) == 0);
-  if (sheet.st_uid != geteuid()) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
+  static const uid_t owner = geteuid();
+  static const gid_t group = getegid();
+  if (sheet.st_gid != group) static_cast<void>(fchown(newFile, -1, sheet.st_gid) == 0);
+  if (sheet.st_uid != owner) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
 }
 
 enum class Opening { Opened, Refused, NotRegular, HeldElsewhere };
 
+bool IsHeld(const struct stat& info, const SheetStamp& held) {
+  return held.identity[1] != 0 && static_cast<int64_t>(info.st_dev) == held.identity[0] &&
+         static_cast<int64_t>(info.st_ino) == held.identity[1];
+}
+
 // Opens a regular file with access (O_RDWR or O_RDONLY), never through a
 // link (O_NOFOLLOW), never waiting (a FIFO would wait for a writer), and
-// takes its lock (LOCK_EX stands in for Windows' share mode 0). Refused
-// leaves the open's reason in errno.
-Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info) {
+// takes its lock (LOCK_EX stands in for Windows' share mode 0), unless it
+// is the file stamped as held already: a second lock on it would clash
+// with this process's own. Refused leaves the open's reason in errno.
+Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info,
+                        const SheetStamp& held = SheetStamp()) {
   const PosixName name = PosixNameOf(path);
   const int fd =
       openat(name.folder, name.name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -86,7 +95,7 @@ Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct
   Opening opening = Opening::Opened;
   if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
     opening = Opening::NotRegular;
-  } else if (HeldElsewhere(fd, LOCK_EX)) {
+  } else if (!IsHeld(*info, held) && HeldElsewhere(fd, LOCK_EX)) {
     opening = Opening::HeldElsewhere;
   }
   if (opening != Opening::Opened) {
@@ -210,9 +219,10 @@ bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
   return LookWithoutFollowing(PosixNameOf(path), &now) && SameStamp(StampOf(now), stamp);
 }
 
-BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
+BackupOpening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
+                         int64_t* size) {
   struct stat info;
-  switch (OpenExclusively(path, O_RDONLY, backup, &info)) {
+  switch (OpenExclusively(path, O_RDONLY, backup, &info, sheet)) {
     case Opening::Opened:
       *size = info.st_size;
       return BackupOpening::Opened;

@@ -118,7 +118,8 @@ SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
 // the name still leads to it.
 bool IsStillTheSheet(const Text&, const SheetStamp&) { return true; }
 
-BackupOpening OpenBackup(const Text& path, PlatformFile* backup, int64_t* size) {
+BackupOpening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup,
+                         int64_t* size) {
   SheetStamp stamp;
   const HANDLE handle = OpenExclusively(path, GENERIC_READ, &stamp, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {

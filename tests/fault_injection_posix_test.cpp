@@ -541,8 +541,10 @@ TEST(FaultInjection, RunsKilledAtAnyInstant) {
     }
     EXPECT_EQ(names(), expected);
     ASSERT_EQ(InChild(rewrite), 0);
-    EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
-    EXPECT_EQ(ReadBytes(sheet), repaired);
+    // Compared whole, not line by line: a diff of sheets this long would
+    // cost more memory than the machine has.
+    EXPECT_TRUE(ReadBytes(sheet + u".bak") == original);
+    EXPECT_TRUE(ReadBytes(sheet) == repaired) << ReadBytes(sheet).size();
     EXPECT_EQ(names(), (std::set<std::string>{"Big.cue", "Big.bin", "Big.cue.bak"}));
   }
 }

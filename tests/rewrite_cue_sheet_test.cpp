@@ -284,6 +284,24 @@ TEST(RewriteCueSheet, TheFirstBackupIsKeptForGood) {
   EXPECT_EQ(ReadBytes(sheet), CrLf({"  TRACK 09 MODE1/2352"}));
 }
 
+// A run stopped between keeping its backup and putting the new sheet in
+// place leaves one file under both names. The next run repairs the sheet
+// under its own name, and never writes into the file they shared, which
+// stays the backup.
+TEST(RewriteCueSheet, ASheetThatIsItsOwnBackupIsRepaired) {
+  if (kFolderSeparator != u'/') GTEST_SKIP() << "Windows keeps its backup by renaming";
+  TempFolder folder;
+  const Text sheet = folder / u"Racer.cue";
+  const std::string original = CrLf({kFile, "TRACK 01 MODE1/2352"});
+  WriteBytes(folder / u"Racer.bin", "x");
+  WriteBytes(sheet, original);
+  std::filesystem::create_hard_link(Fs(sheet), Fs(sheet + u".bak"));
+  EXPECT_TRUE(RewriteReturned(sheet));
+  EXPECT_EQ(ReadBytes(sheet), CrLf({kFile, "  TRACK 01 MODE1/2352"}));
+  EXPECT_EQ(ReadBytes(sheet + u".bak"), original);
+  EXPECT_EQ(std::filesystem::hard_link_count(Fs(sheet + u".bak")), 1u);
+}
+
 TEST(RewriteCueSheet, FilesHeldByAnotherOpenerAreLeftAsTheyAre) {
   TempFolder folder;
   const Text sheet = folder / u"Racer.cue";
