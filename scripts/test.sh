@@ -58,8 +58,12 @@ echo "== packages"
   tests/package_contents.sh build/linux/packages/brindlet_*_amd64.deb &&
   tests/package_install.sh build/linux/packages/brindlet_*_amd64.deb build/clean-debian12 ||
   status=1
-(cd build/windows && cpack -G ZIP > /dev/null) &&
-  unzip -l build/windows/packages/brindlet-*-windows-x64.zip | grep -q ' brindlet.exe$' &&
-  unzip -l build/windows/packages/brindlet-*-windows-x64.zip | grep -q ' LICENSE.txt$' ||
-  { echo "FAILED: the Windows zip"; status=1; }
+# The listing is read whole before it is searched: unzip writes it line by
+# line, and a grep -q that stops at its first match would end unzip with
+# SIGPIPE, which pipefail reports as a failure.
+zip_listing=$( (cd build/windows && cpack -G ZIP > /dev/null) &&
+  unzip -l build/windows/packages/brindlet-*-windows-x64.zip) &&
+  grep -q ' brindlet.exe$' <<< "$zip_listing" &&
+  grep -q ' LICENSE.txt$' <<< "$zip_listing" ||
+  { echo "FAILED: the Windows zip"; printf '%s\n' "${zip_listing:-}"; status=1; }
 exit $status
