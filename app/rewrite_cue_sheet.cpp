@@ -110,13 +110,6 @@ Text FindImage(const Text& sheetFolder, const Text& imageName) {
   return found;
 }
 
-bool HoldsByteStandIns(TextView text) {
-  for (const char16_t c : text) {
-    if (c >= 0xDC80 && c <= 0xDCFF) return true;
-  }
-  return false;
-}
-
 // The name the FILE line should carry: the image the name finds in the
 // sheet's folder (with a suffix if need be), else whatever the user picks
 // (only its bare name is written). A name written in an older Windows code

@@ -1,7 +1,5 @@
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "files/folder_search.h"
 #include "files/posix_name.h"
@@ -45,24 +43,13 @@ bool IsFileSystemRoot(DIR* listing) {
          folder.st_dev == root.st_dev && folder.st_ino == root.st_ino;
 }
 
-// The folder, reached from the innermost held folder it lies in, open for
-// reading its entries.
-DIR* OpenFolder(const Text& folder) {
-  const PosixName name = PosixNameOf(folder);
-  const int fd = openat(name.folder, name.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  DIR* listing = fdopendir(fd);
-  if (listing == nullptr) close(fd);
-  return listing;
-}
-
 }  // namespace
 
 SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, FolderEntry* first) {
   const size_t split = searchPath.rfind(kFolderSeparator);
   auto* posix = new PosixSearch;
   posix->pattern = searchPath.substr(split == Text::npos ? 0 : split + 1);
-  posix->folder = OpenFolder(split == Text::npos ? Text() : searchPath.substr(0, split + 1));
+  posix->folder = OpenFolderEntries(split == Text::npos ? Text() : searchPath.substr(0, split + 1));
   if (posix->folder == nullptr) {
     delete posix;
     return SearchStart::Failed;

@@ -41,6 +41,15 @@ PosixName PosixNameOf(const Text& path) {
   return {holder->descriptor, rest.empty() ? std::string(".") : PosixPath(rest)};
 }
 
+DIR* OpenFolderEntries(const Text& folder) {
+  const PosixName name = PosixNameOf(folder);
+  const int fd = openat(name.folder, name.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  DIR* listing = fdopendir(fd);
+  if (listing == nullptr) close(fd);
+  return listing;
+}
+
 FolderHold HoldFolder(const Text& folder) {
   HeldFolder held = {++gLastHold, folder, -1};
   for (const HeldFolder& outer : gHeldFolders) {

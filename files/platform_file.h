@@ -36,7 +36,4 @@ int32_t ReadPlatformFileAt(PlatformFile file, int64_t offset, void* into, int32_
 // count when it refused the rest (a full disk, a size limit).
 int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count);
 
-// Moves the file position by distance bytes from where it stands.
-void MovePlatformFilePosition(PlatformFile file, int32_t distance);
-
 void ClosePlatformFile(PlatformFile file);

@@ -7,38 +7,35 @@
 #include "files/platform_file.h"
 #include "files/posix_lock.h"
 #include "files/posix_name.h"
+#include "files/posix_open.h"
 
 namespace {
 
-// Opens without blocking (a FIFO would wait for a writer) and refuses
-// anything but a regular file. O_NONBLOCK stays set: reads and writes of a
-// regular file ignore it, and clearing it would cost two more calls per
-// open. A descriptor, or kNoPlatformFile.
-PlatformFile OpenRegular(const Text& path, int flags) {
-  const PosixName name = PosixNameOf(path);
-  const int fd = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return kNoPlatformFile;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return kNoPlatformFile;
-  }
-  return fd;
-}
-
-// OpenRegular, then the lock (LOCK_EX stands in for Windows' share mode
-// 0); a file another opener holds is refused.
 PlatformFile OpenLocked(const Text& path, int flags, int lock) {
-  const PlatformFile file = OpenRegular(path, flags);
-  if (file == kNoPlatformFile) return file;
-  if (HeldElsewhere(static_cast<int>(file), lock)) {
-    close(static_cast<int>(file));
-    return kNoPlatformFile;
-  }
-  return file;
+  int fd;
+  struct stat info;
+  return OpenRegularFile(path, flags, lock, &fd, &info) == Opening::Opened ? fd : kNoPlatformFile;
 }
 
 }  // namespace
+
+Opening OpenRegularFile(const Text& path, int flags, int lock, int* fd, struct stat* info) {
+  const PosixName name = PosixNameOf(path);
+  const int opened = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (opened < 0) return Opening::Refused;
+  Opening opening = Opening::Opened;
+  if (fstat(opened, info) != 0 || !S_ISREG(info->st_mode)) {
+    opening = Opening::NotRegular;
+  } else if (lock != 0 && HeldElsewhere(opened, lock)) {
+    opening = Opening::HeldElsewhere;
+  }
+  if (opening == Opening::Opened) {
+    *fd = opened;
+  } else {
+    close(opened);
+  }
+  return opening;
+}
 
 // Never through a link: what is read this way (a backup) must be the file
 // that stands at the name.
@@ -50,7 +47,7 @@ PlatformFile OpenPlatformFileForCopying(const Text& path) {
   return OpenLocked(path, O_RDONLY, LOCK_SH);
 }
 
-PlatformFile OpenPlatformFileForPeeking(const Text& path) { return OpenRegular(path, O_RDONLY); }
+PlatformFile OpenPlatformFileForPeeking(const Text& path) { return OpenLocked(path, O_RDONLY, 0); }
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   // A regular file's read comes up short only at its end, so one call does.
@@ -83,10 +80,6 @@ int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
     total += static_cast<int32_t>(put);
   }
   return total;
-}
-
-void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
-  lseek(static_cast<int>(file), distance, SEEK_CUR);
 }
 
 void ClosePlatformFile(PlatformFile file) { close(static_cast<int>(file)); }

@@ -61,8 +61,4 @@ int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
   return static_cast<int32_t>(put);
 }
 
-void MovePlatformFilePosition(PlatformFile file, int32_t distance) {
-  SetFilePointer(ToHandle(file), distance, nullptr, FILE_CURRENT);
-}
-
 void ClosePlatformFile(PlatformFile file) { CloseHandle(ToHandle(file)); }

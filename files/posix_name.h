@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dirent.h>
+
 #include <string>
 
 #include "text/text.h"
@@ -14,3 +16,7 @@ struct PosixName {
 };
 
 PosixName PosixNameOf(const Text& path);
+
+// The folder at path, reached as PosixNameOf reaches it, open for reading
+// its entries; nullptr when it cannot be.
+DIR* OpenFolderEntries(const Text& folder);

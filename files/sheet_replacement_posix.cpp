@@ -10,6 +10,7 @@
 #include "files/file_copy.h"
 #include "files/posix_lock.h"
 #include "files/posix_name.h"
+#include "files/posix_open.h"
 #include "files/sheet_replacement.h"
 
 namespace {
@@ -74,33 +75,23 @@ void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
   if (sheet.st_uid != owner) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
 }
 
-enum class Opening { Opened, Refused, NotRegular, HeldElsewhere };
-
 bool IsHeld(const struct stat& info, const SheetStamp& held) {
   return held.identity[1] != 0 && static_cast<int64_t>(info.st_dev) == held.identity[0] &&
          static_cast<int64_t>(info.st_ino) == held.identity[1];
 }
 
 // Opens a regular file with access (O_RDWR or O_RDONLY), never through a
-// link (O_NOFOLLOW), never waiting (a FIFO would wait for a writer), and
-// takes its lock (LOCK_EX stands in for Windows' share mode 0), unless it
-// is the file stamped as held already: a second lock on it would clash
-// with this process's own. Refused leaves the open's reason in errno.
+// link, and takes its lock, unless it is the file stamped as held already:
+// a second lock on it would clash with this process's own. Refused leaves
+// the open's reason in errno.
 Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info,
                         const SheetStamp& held = SheetStamp()) {
-  const PosixName name = PosixNameOf(path);
-  const int fd =
-      openat(name.folder, name.name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return Opening::Refused;
-  Opening opening = Opening::Opened;
-  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
-    opening = Opening::NotRegular;
-  } else if (!IsHeld(*info, held) && HeldElsewhere(fd, LOCK_EX)) {
-    opening = Opening::HeldElsewhere;
-  }
-  if (opening != Opening::Opened) {
+  int fd;
+  const Opening opening = OpenRegularFile(path, access | O_NOFOLLOW, 0, &fd, info);
+  if (opening != Opening::Opened) return opening;
+  if (!IsHeld(*info, held) && HeldElsewhere(fd, LOCK_EX)) {
     close(fd);
-    return opening;
+    return Opening::HeldElsewhere;
   }
   *file = fd;
   return opening;

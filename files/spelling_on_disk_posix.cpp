@@ -1,6 +1,4 @@
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -36,13 +34,8 @@ void ListSpellings(const Text& folder) {
   ForgetSpellingsOnDisk();
   gSpellings.listed = true;
   gSpellings.folder = folder;
-  const PosixName name = PosixNameOf(folder);
-  const int fd = openat(name.folder, name.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* listing = fd < 0 ? nullptr : fdopendir(fd);
-  if (listing == nullptr) {
-    if (fd >= 0) close(fd);
-    return;
-  }
+  DIR* listing = OpenFolderEntries(folder);
+  if (listing == nullptr) return;
   while (const dirent* entry = readdir(listing)) {
     gSpellings.names.emplace_back(FoldedAscii(entry->d_name), entry->d_name);
   }

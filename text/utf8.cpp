@@ -11,7 +11,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 // surrogate U+DC00 + byte (U+DC80 to U+DCFF); no well-formed text holds one.
 constexpr char16_t kByteStandIn = 0xDC00;
 
-
 // The range the second byte of a sequence may take after a lead byte; the
 // narrowed ranges exclude overlong forms, surrogates and values past U+10FFFF.
 void SecondByteRange(unsigned char lead, unsigned char* low, unsigned char* high) {
@@ -114,6 +113,13 @@ Text DecodeUtf8KeepingBytes(const char* bytes, size_t count) {
 
 void AppendUtf8KeepingBytes(Text* text, const char* bytes, size_t count) {
   Decode(bytes, count, true, text);
+}
+
+bool HoldsByteStandIns(TextView text) {
+  for (const char16_t c : text) {
+    if (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF) return true;
+  }
+  return false;
 }
 
 size_t Utf8IncompleteTail(const char* bytes, size_t count) {

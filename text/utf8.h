@@ -23,6 +23,9 @@ Text DecodeUtf8KeepingBytes(const char* bytes, size_t count);
 // DecodeUtf8KeepingBytes onto the end of *text, for a text read in pieces.
 void AppendUtf8KeepingBytes(Text* text, const char* bytes, size_t count);
 
+// Whether text holds a stand-in of a byte: its bytes were not all UTF-8.
+bool HoldsByteStandIns(TextView text);
+
 // How many of the last bytes (0 to 3) begin a well-formed character that
 // the bytes end before it is complete: a piece of text that ends there
 // is decoded up to them, and they start the next piece.

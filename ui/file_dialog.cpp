@@ -2,6 +2,12 @@
 
 #include "text/path_separator.h"
 
+namespace {
+
+bool gLastDialogFailed = false;
+
+}  // namespace
+
 Text ChooseFileToSave(const Text& title, const Text& defaultFile, const Text& filter,
                       int32_t filterPosition) {
   return ShowFileDialog(FileDialogKind::Save, title, defaultFile, filter, filterPosition);
@@ -11,12 +17,6 @@ Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& fi
                       int32_t filterPosition) {
   return ShowFileDialog(FileDialogKind::Open, title, defaultFile, filter, filterPosition);
 }
-
-namespace {
-
-bool gLastDialogFailed = false;
-
-}  // namespace
 
 Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
                     const Text& filter, int32_t filterPosition) {
