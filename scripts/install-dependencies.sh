@@ -32,7 +32,16 @@ done
 
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+# Another apt (an unattended upgrade, a second terminal) may hold the
+# package lock: wait for it rather than fail. What apt says is kept, and
+# shown in full when it fails.
+wait_for_lock=(-o DPkg::Lock::Timeout=600)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+apt_get() {
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get "${wait_for_lock[@]}" "$@" > "$log" 2>&1 ||
+    { echo "apt-get $1 failed; the packages wanted: ${missing[*]}" >&2; cat "$log" >&2; exit 1; }
+}
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-  "${missing[@]}" > /dev/null
+apt_get update
+apt_get install -y --no-install-recommends "${missing[@]}"

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh test
 
 cleanup() {
-  wineserver -k > /dev/null 2>&1 || true
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k > /dev/null 2>&1 || true
   [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2> /dev/null || true
 }
 trap cleanup EXIT
@@ -25,14 +25,20 @@ export DISPLAY=":$(head -n 1 "$display_file")"
 rm -f "$display_file"
 
 export WINEDEBUG=-all
-# One wine start for the whole run: a persistent server first, so that the
-# prefix and the system processes wineboot starts outlive it, and no test
-# binary pays for them again. The server puts itself in the background once
-# it is up, so wineboot never starts one of its own that ends with it.
+# The tests' own wine prefix, never the user's ~/.wine: made here on the
+# first run, with no DOS port name leading to a device of this machine.
+export WINEPREFIX="$PWD/build/wine-prefix"
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+tests/support/make_wine_prefix.sh "$WINEPREFIX" ||
+  { echo "FAILED: the wine prefix $WINEPREFIX could not be made" >&2; exit 1; }
+# One wine start for the whole run: a persistent server, so that the
+# system processes wineboot starts outlive it, and no test binary pays for
+# them again. The server puts itself in the background once it is up.
 # Their output goes nowhere: a wine process holding a test's output open
 # would keep ctest waiting.
-wineserver -p > /dev/null 2>&1 < /dev/null
-wineboot --init > /dev/null 2>&1 < /dev/null || true
+wineserver -p > /dev/null 2>&1 < /dev/null ||
+  { echo "FAILED: wineserver did not start in $WINEPREFIX" >&2; exit 1; }
+wineboot > /dev/null 2>&1 < /dev/null || true
 
 status=0
 for preset in linux windows; do

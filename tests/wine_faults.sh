@@ -49,6 +49,7 @@ native() { printf 'Z:%s' "${1//\//\\}"; }
 # A prefix of this test's own. Its server is started apart from any output
 # a caller waits on, and ends with the test.
 make_prefix() {
+  "$(dirname "$0")/support/make_wine_prefix.sh" "$WINEPREFIX"
   wineboot --init > /dev/null 2>&1 < /dev/null
   wineserver -p > /dev/null 2>&1 < /dev/null &
 }

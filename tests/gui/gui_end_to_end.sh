@@ -319,7 +319,7 @@ if [ "$build" = windows ]; then
     fail "step subsystem: the program is not a windowed one"
   shared_prefix=${WINEPREFIX-}
   export WINEPREFIX="$work/fresh-prefix"
-  wineboot --init > /dev/null 2>&1 < /dev/null
+  "$(dirname "$0")/../support/make_wine_prefix.sh" "$WINEPREFIX"
   hold_desktop
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f > /dev/null 2>&1 7>&-
   start
