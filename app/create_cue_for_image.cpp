@@ -42,9 +42,9 @@ void CreateCueForImage(const Text& imagePath) {
   // Most images are raw; only what the image's own first bytes prove
   // changes the mode. A typed name with no image behind it still gets its sheet.
   const Text mode = TrackModeOf(ReadFileStart(imagePath, kBytesLookedAt));
-  WriteLine(gRun.outputFile, u"FILE \"" + FileNameOf(imagePath) + u"\" BINARY");
-  WriteLine(gRun.outputFile, u"  TRACK 01 " + mode);
-  WriteLine(gRun.outputFile, u"    INDEX 01 00:00:00");
+  WriteSheetLine(gRun.outputFile, u"FILE \"" + FileNameOf(imagePath) + u"\" BINARY");
+  WriteSheetLine(gRun.outputFile, u"  TRACK 01 " + mode);
+  WriteSheetLine(gRun.outputFile, u"    INDEX 01 00:00:00");
   PutSheetInPlace(gRun.outputFile);
   gRun.outputFile = 0;
 }

@@ -1,8 +1,7 @@
 #include "app/cue_file_line.h"
 
+#include "app/image_lookup.h"
 #include "text/blank_fields.h"
-
-const Text kImageSuffixes[3] = {u".bin", u".img", u".iso"};
 
 namespace {
 
@@ -44,23 +43,13 @@ FileLineParts ReadFileLine(TextView line) {
   return parts;
 }
 
-TextView BareImageName(TextView writtenName) {
-  const size_t lastSeparator = writtenName.find_last_of(u"\\/");
-  const size_t start = lastSeparator == TextView::npos ? 0 : lastSeparator + 1;
-  const size_t end = writtenName.find(u'"', start);
-  return writtenName.substr(start, end == TextView::npos ? TextView::npos : end - start);
-}
-
 Text FileTypeToWrite(TextView writtenType, TextView imageName) {
   // MOTOROLA is raw audio with its bytes swapped; read as BINARY it plays
   // as noise, whatever the file is called.
   if (EqualIgnoringAsciiCase(writtenType, u"MOTOROLA")) return u"MOTOROLA";
   // A raw image holds sectors, not a sound file to decode, whatever type
   // the sheet claimed.
-  const TextView ending = imageName.size() >= 4 ? imageName.substr(imageName.size() - 4) : imageName;
-  for (const Text& suffix : kImageSuffixes) {
-    if (EqualIgnoringAsciiCase(ending, suffix)) return u"BINARY";
-  }
+  if (IsImagePath(imageName)) return u"BINARY";
   // Players decode these files by their type; BINARY would play their
   // headers and compressed data as sound.
   for (const Text& audioType : {Text(u"WAVE"), Text(u"MP3"), Text(u"AIFF"), Text(u"FLAC")}) {

@@ -2,10 +2,6 @@
 
 #include "text/text.h"
 
-// The suffixes of raw CD image files, in the order a missing image is
-// looked for.
-extern const Text kImageSuffixes[3];
-
 // A FILE line's two parts as its sheet wrote them: parts of the line.
 struct FileLineParts {
   TextView name;  // folders included; "" when the line names nothing
@@ -19,12 +15,6 @@ struct FileLineParts {
 // last field, which is the type; a lone field after the keyword is taken
 // as the name, since a name without a type still says which file is meant.
 FileLineParts ReadFileLine(TextView line);
-
-// The bare file name a FILE line's name stands for: everything up to its
-// last "\" or "/" dropped, and the name ended at a double quote. Both
-// separators count on every platform, since sheets are written on Windows
-// too: "D:\Rips\Racer.bin" names Racer.bin wherever the sheet is read.
-TextView BareImageName(TextView writtenName);
 
 // The type a repaired FILE line gives imageName, its sheet having written
 // writtenType (in any letter case): MOTOROLA and the compressed or wave

@@ -2,6 +2,7 @@
 
 #include "app/run_state.h"
 #include "files/folder_listing.h"
+#include "files/sheet_output.h"
 #include "files/text_file.h"
 
 void EndRun() {
@@ -10,6 +11,7 @@ void EndRun() {
   // since the new content may lie in a folder that a listing holds. And it
   // may end in the middle of a sweep, with both its listings open.
   CloseAllTextFiles();
+  DropAllSheetOutputs();
   FinishAllListings();
   const int32_t exitCode = gRun.exitCode;
   ClearRunState();

@@ -4,13 +4,10 @@
 
 #include "app/cue_file_line.h"
 #include "app/end_run.h"
+#include "app/image_lookup.h"
 #include "files/sheet_repair.h"
-#include "files/spelling_on_disk.h"
-#include "files/text_file.h"
 #include "text/blank_fields.h"
-#include "text/code_page.h"
 #include "text/string_helpers.h"
-#include "text/utf8.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -46,9 +43,6 @@ constexpr TextView kRemark = u"REM";
 constexpr TextView kLayoutMarks[] = {u"SESSION", u"LEAD-IN", u"LEAD-OUT", u"SINGLE-DENSITY",
                                      u"HIGH-DENSITY"};
 
-// No file system holds a longer name; a FILE line naming one is no image.
-constexpr size_t kLongestName = 1024;
-
 // What a line with this first word is kept as; rest is what follows it.
 KeptKeyword KeptAs(TextView word, TextView rest) {
   for (const KeptKeyword& keyword : kKeptKeywords) {
@@ -68,7 +62,7 @@ KeptKeyword KeptAs(TextView word, TextView rest) {
 // one space apart, each as written. The line is gathered in one pass and
 // goes out in one piece; a very long one goes out in pieces, never copied
 // whole.
-void WriteKeptLine(FileHandle sheet, TextView indentation, TextView keyword, TextView rest) {
+void WriteKeptLine(SheetOutputHandle sheet, TextView indentation, TextView keyword, TextView rest) {
   constexpr size_t kPiece = 32 * 1024;
   static Text gathered(kPiece + 64, u'\0');
   char16_t* const start = &gathered[0];
@@ -85,50 +79,21 @@ void WriteKeptLine(FileHandle sheet, TextView indentation, TextView keyword, Tex
     }
     at += count;
     if (static_cast<size_t>(to - start) == kPiece) {
-      WriteText(sheet, TextView(start, kPiece));
+      WriteSheetText(sheet, TextView(start, kPiece));
       to = start;
     }
   }
-  WriteLine(sheet, TextView(start, static_cast<size_t>(to - start)));
-}
-
-// The bare name a FILE line's name stands for, if it can name a file.
-Text BareName(TextView writtenName) {
-  const TextView bareName = BareImageName(writtenName);
-  return bareName.size() <= kLongestName ? Text(bareName) : Text();
-}
-
-// The spelling on disk of the image imageName names in the sheet's folder:
-// the name itself, else with the first suffix that finds one; "" if none.
-Text FindImage(const Text& sheetFolder, const Text& imageName) {
-  Text found;
-  if (!imageName.empty()) found = SpellingOnDisk(sheetFolder, imageName);
-  for (const Text& suffix : kImageSuffixes) {
-    if (!found.empty()) break;
-    found = SpellingOnDisk(sheetFolder, imageName + suffix);
-  }
-  return found;
+  WriteSheetLine(sheet, TextView(start, static_cast<size_t>(to - start)));
 }
 
 // The name the FILE line should carry: the image the name finds in the
-// sheet's folder (with a suffix if need be), else whatever the user picks
-// (only its bare name is written). A name written in an older Windows code
-// page reads as the stand-ins of its bytes: it is looked for as those
-// bytes, then read in each code page in turn, as a whole, since a second
-// byte of a double-byte character may be the "\" that separates folders.
+// sheet's folder, else whatever the user picks (only its bare name is
+// written).
 Text ResolveImageName(const Text& sheetFolder, TextView writtenName, TrackState& track) {
-  const Text imageName = BareName(writtenName);
-  Text found = FindImage(sheetFolder, imageName);
-  if (found.empty() && HoldsByteStandIns(writtenName)) {
-    const std::string bytes = EncodeUtf8(Text(writtenName));
-    for (const int32_t codePage : kLegacyCodePages) {
-      const Text read = DecodeCodePage(bytes, codePage);
-      if (!read.empty()) found = FindImage(sheetFolder, BareName(read));
-      if (!found.empty()) break;
-    }
-  }
+  const Text found = FindImage(sheetFolder, writtenName);
   if (!found.empty()) return found;
-  const Text picked = ChooseFileToOpen(u"Brindlet - Can't find Binary", sheetFolder + imageName,
+  const Text picked = ChooseFileToOpen(u"Brindlet - Can't find Binary",
+                                       sheetFolder + BareImageName(writtenName),
                                        u"bin|*.bin;*.iso;*.img|all|*.*", 0);
   track.questionFailed = LastDialogFailed();
   return FileNameOf(picked);
@@ -155,7 +120,7 @@ void PutTwoDigits(int32_t value, char16_t* at) {
   at[1] = static_cast<char16_t>(u'0' + value % 10);
 }
 
-void WriteIndexLine(FileHandle sheet, TextView rest, TrackState& track) {
+void WriteIndexLine(SheetOutputHandle sheet, TextView rest, TrackState& track) {
   constexpr TextView kIndex = u"INDEX", kIndented = u"    ";
   const TextView number = BlankSeparatedField(rest, 0);
   const TextView time = BlankSeparatedField(rest, 1);
@@ -182,7 +147,7 @@ void WriteIndexLine(FileHandle sheet, TextView rest, TrackState& track) {
   if (IsIndexTime(time)) track.lastIndexTime.assign(time);
 }
 
-void WriteLineFor(FileHandle sheet, TextView line, const Text& sheetFolder, TrackState& track) {
+void WriteLineFor(SheetOutputHandle sheet, TextView line, const Text& sheetFolder, TrackState& track) {
   TextView rest = line;
   const TextView word = TakeBlankSeparatedField(&rest);
   const KeptKeyword keyword = KeptAs(word, rest);
@@ -192,7 +157,8 @@ void WriteLineFor(FileHandle sheet, TextView line, const Text& sheetFolder, Trac
     case Kept::File: {
       const FileLineParts parts = ReadFileLine(line);
       const Text imageName = ResolveImageName(sheetFolder, parts.name, track);
-      WriteLine(sheet, u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
+      WriteSheetLine(sheet,
+                     u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
       // Index times count from the start of each file.
       track.lastIndexTime.clear();
       return;
@@ -240,10 +206,10 @@ void RewriteCueSheet(const Text& sheetPath) {
   // keeps its old bytes until the new ones are complete, every image found
   // and every question answered, and then changes in one step.
   const SheetRepair repair = OpenSheetForRepair(sheetPath);
-  if (repair.opening == SheetOpening::NoBackup) EndRun();
-  if (repair.opening != SheetOpening::Ready) return;
+  if (repair.opening == Opening::FileSystemRefused) EndRun();
+  if (repair.opening != Opening::Opened) return;
   const Text sheetFolder = FolderOf(sheetPath);
-  ForgetSpellingsOnDisk();
+  ForgetImageSearch();
 
   TrackState track;
   // One text for every line: a long line's room serves the lines after it.
@@ -259,7 +225,7 @@ void RewriteCueSheet(const Text& sheetPath) {
   }
   CloseTextFile(repair.source);
   if (track.questionFailed) {
-    CloseTextFile(repair.output);  // dropped: the sheet stays as it was
+    DropSheetOutput(repair.output);  // the sheet stays as it was
     return;
   }
   // A file system that refuses the new sheet or its backup will refuse the

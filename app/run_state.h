@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "files/folder_listing.h"
-#include "files/text_file.h"
+#include "files/sheet_output.h"
 #include "text/text.h"
 
 // The few values a run keeps from start-up to its end.
@@ -11,7 +11,7 @@ struct RunState {
   Text chosenPath;       // what the first dialog returned, or the path given
   Text folderPath;       // the folder the "all" choice sweeps
   Text newCuePath;       // the sheet written beside a chosen image
-  FileHandle outputFile = 0;
+  SheetOutputHandle outputFile = 0;  // its content on the way
   ListingHandle listing = 0;  // the sweep of the chosen folder
   int32_t exitCode = 0;       // nothing ever changes it: every run exits 0
 };

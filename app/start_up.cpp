@@ -2,6 +2,7 @@
 
 #include "app/create_cue_for_image.h"
 #include "app/end_run.h"
+#include "app/image_lookup.h"
 #include "app/rewrite_cue_sheet.h"
 #include "app/run_state.h"
 #include "app/sweep_folders.h"
@@ -24,11 +25,9 @@ void Dispatch(const Text& chosenPath) {
     SweepSubfolders(gRun.folderPath);
     return;
   }
-  const Text extension = ToLower(ExtensionOf(chosenPath));
-  if (StringsEqual(extension, u"cue")) {
+  if (StringsEqual(ToLower(ExtensionOf(chosenPath)), u"cue")) {
     RewriteCueSheet(chosenPath);
-  } else if (StringsEqual(extension, u"bin") || StringsEqual(extension, u"img") ||
-             StringsEqual(extension, u"iso")) {
+  } else if (IsImagePath(chosenPath)) {
     CreateCueForImage(chosenPath);
   }
 }

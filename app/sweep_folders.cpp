@@ -10,7 +10,7 @@ void SweepSubfolders(const Text& folder) {
   // chosen path and folder, so where a sweep stands can be seen from
   // outside it. EndRun finishes it with every other open listing, wherever
   // the run ends.
-  gRun.listing = ListFolder(DynamicNumber, folder, u"*.*");
+  gRun.listing = ListFolder(folder, u"*.*");
   if (gRun.listing == 0) return;
   while (NextEntry(gRun.listing)) {
     if (EntryType(gRun.listing) == 2) {
@@ -22,7 +22,7 @@ void SweepSubfolders(const Text& folder) {
 }
 
 void SweepFolder(const Text& folder) {
-  const ListingHandle listing = ListFolder(DynamicNumber, folder, u"*.cue");
+  const ListingHandle listing = ListFolder(folder, u"*.cue");
   if (listing == 0) return;
   while (NextEntry(listing)) RewriteCueSheet(folder + EntryName(listing));
   FinishListing(listing);

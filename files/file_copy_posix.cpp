@@ -1,3 +1,5 @@
+#include "files/file_copy_posix.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,8 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "files/file_copy.h"
-#include "files/posix_name.h"
+#include "files/held_folders_posix.h"
 
 namespace {
 

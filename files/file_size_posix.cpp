@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
 #include "files/file_size.h"
-#include "files/posix_name.h"
+#include "files/held_folders_posix.h"
 
 int64_t PlatformFileSize(const Text& path) {
   struct stat info;

@@ -1,6 +1,5 @@
 #include "files/folder_listing.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "files/folder_search.h"
@@ -10,7 +9,6 @@
 namespace {
 
 struct FolderListing {
-  bool open = false;
   bool searching = false;  // false: the search matched nothing
   bool delivered = true;   // the first entry has been handed out already
   FolderSearch search = 0;
@@ -20,24 +18,19 @@ struct FolderListing {
   FolderHold hold = 0;
 };
 
-struct DynamicListing {
+struct OpenListing {
   ListingHandle handle;
   FolderListing listing;
 };
 
-// Numbered listings are their own handles (0 and up); dynamic ones get
-// handles from -2 down, so the two kinds never collide.
-std::vector<FolderListing> gNumbered;
-std::vector<DynamicListing> gDynamic;  // oldest first
-ListingHandle gLastDynamic = -1;
+// The open listings, oldest first. A run holds two at most (the chosen
+// folder's and one below it), so a short vector beats any map.
+std::vector<OpenListing> gListings;
+ListingHandle gLastHandle = 0;
 
 FolderListing* Find(ListingHandle handle) {
-  if (handle >= 0 && handle < static_cast<ListingHandle>(gNumbered.size())) {
-    FolderListing& listing = gNumbered[static_cast<size_t>(handle)];
-    return listing.open ? &listing : nullptr;
-  }
-  for (DynamicListing& dynamic : gDynamic) {
-    if (dynamic.handle == handle) return &dynamic.listing;
+  for (OpenListing& open : gListings) {
+    if (open.handle == handle) return &open.listing;
   }
   return nullptr;
 }
@@ -54,9 +47,7 @@ Text SearchPathFor(const Text& folder, const Text& pattern) {
   return WithFolderSeparator(folder) + (pattern.empty() ? Text(u"*.*") : pattern);
 }
 
-ListingHandle ListFolder(int32_t number, const Text& folder, const Text& pattern) {
-  if (number < DynamicNumber) return 0;
-  if (number >= 0) FinishListing(number);
+ListingHandle ListFolder(const Text& folder, const Text& pattern) {
   FolderListing listing;
   listing.hold = HoldFolder(WithFolderSeparator(folder));
   const SearchStart start = StartFolderSearch(SearchPathFor(folder, pattern), &listing.search,
@@ -65,18 +56,10 @@ ListingHandle ListFolder(int32_t number, const Text& folder, const Text& pattern
     if (listing.hold != 0) LetGoOfFolder(listing.hold);
     return 0;
   }
-  listing.open = true;
   listing.searching = start == SearchStart::Found;
   listing.delivered = !listing.searching;
-
-  if (number == DynamicNumber) {
-    gDynamic.push_back({--gLastDynamic, listing});
-    return gLastDynamic;
-  }
-  // Room grows to the number asked for plus 16, as a fixed table would.
-  if (static_cast<size_t>(number) >= gNumbered.size()) gNumbered.resize(number + 16u);
-  gNumbered[static_cast<size_t>(number)] = listing;
-  return number + 1;  // any nonzero value says success; the number is the handle
+  gListings.push_back({++gLastHandle, listing});
+  return gLastHandle;
 }
 
 int32_t NextEntry(ListingHandle handle) {
@@ -101,19 +84,15 @@ int32_t EntryType(ListingHandle handle) {
 }
 
 void FinishListing(ListingHandle handle) {
-  if (handle >= 0 && handle < static_cast<ListingHandle>(gNumbered.size())) {
-    EndSearch(gNumbered[static_cast<size_t>(handle)]);
-    return;
-  }
-  for (auto it = gDynamic.begin(); it != gDynamic.end(); ++it) {
+  for (auto it = gListings.begin(); it != gListings.end(); ++it) {
     if (it->handle != handle) continue;
     EndSearch(it->listing);
-    gDynamic.erase(it);
+    gListings.erase(it);
     return;
   }
 }
 
+// Newest first: an inner listing holds a folder inside an outer one's.
 void FinishAllListings() {
-  for (FolderListing& listing : gNumbered) EndSearch(listing);
-  while (!gDynamic.empty()) FinishListing(gDynamic.back().handle);
+  while (!gListings.empty()) FinishListing(gListings.back().handle);
 }

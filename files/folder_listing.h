@@ -7,16 +7,12 @@
 // Handle of an open listing; 0 names none and is what a failed open gives.
 using ListingHandle = intptr_t;
 
-// Asks ListFolder for a new listing with a handle of its own.
-constexpr int32_t DynamicNumber = -1;
-
 // Opens a listing of the entries of folder whose names match pattern
 // ("*" any run, "?" one character, letters in any case; "" means "*.*").
-// number is DynamicNumber, or 0 and up for a numbered listing, which
-// finishes whatever listing held that number. A folder that exists but
+// A folder that exists but
 // holds no match gives a listing with no entries; a folder that cannot be
 // listed gives 0. "." and ".." are reported wherever the folder has them.
-ListingHandle ListFolder(int32_t number, const Text& folder, const Text& pattern);
+ListingHandle ListFolder(const Text& folder, const Text& pattern);
 
 // Moves to the next entry: nonzero if there is one.
 int32_t NextEntry(ListingHandle listing);
@@ -29,7 +25,7 @@ int32_t EntryType(ListingHandle listing);
 
 void FinishListing(ListingHandle listing);
 
-// Numbered listings first, in number order, then dynamic ones, newest first.
+// Finishes every listing still open, newest first.
 void FinishAllListings();
 
 // The path the platform search is started with: folder, separator, pattern.

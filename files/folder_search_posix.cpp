@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "files/folder_search.h"
-#include "files/posix_name.h"
+#include "files/held_folders_posix.h"
 #include "files/wildcard_match.h"
 #include "text/path_separator.h"
 #include "text/posix_path.h"

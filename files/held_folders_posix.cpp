@@ -1,3 +1,5 @@
+#include "files/held_folders_posix.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "files/held_folders.h"
-#include "files/posix_name.h"
 #include "text/posix_path.h"
 
 namespace {

@@ -11,14 +11,18 @@
 using PlatformFile = intptr_t;
 constexpr PlatformFile kNoPlatformFile = -1;
 
-// An existing file, for reading, exclusively: refused while another
-// opener holds it, and holding it from others until it is closed. Never
-// reached through a symbolic link.
-PlatformFile OpenPlatformFileForReading(const Text& path);
-
-// An existing file, for copying from: shared with other readers, refused
-// while anyone holds it exclusively. Symbolic links are followed.
-PlatformFile OpenPlatformFileForCopying(const Text& path);
+// How an open went. The same answers serve every storey of a sheet's
+// repair, from the platform's open of a sheet or its backup up to the run
+// that passes the sheet over, so none of them is translated on the way.
+enum class Opening {
+  Opened,
+  Missing,
+  Empty,              // a sheet of no bytes, with no backup to make it again from
+  HeldElsewhere,      // another opener holds it: another run, or another program
+  NotPermitted,       // this process may not open it as it asked
+  NotAFile,           // a link, a folder, a device, a FIFO, ...
+  FileSystemRefused,  // the file system takes no writes at all (mounted read-only)
+};
 
 // An existing file, for a look at its first bytes: no lock is taken and
 // none is heeded, so an image that another program (an emulator) holds

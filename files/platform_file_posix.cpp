@@ -1,31 +1,49 @@
+#include "files/platform_file_posix.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "files/platform_file.h"
-#include "files/posix_lock.h"
-#include "files/posix_name.h"
-#include "files/posix_open.h"
+#include "files/held_folders_posix.h"
 
 namespace {
 
-PlatformFile OpenLocked(const Text& path, int flags, int lock) {
-  int fd;
-  struct stat info;
-  return OpenRegularFile(path, flags, lock, &fd, &info) == Opening::Opened ? fd : kNoPlatformFile;
+// What a refused open says of the file.
+Opening RefusalOf(int error) {
+  switch (error) {
+    case ENOENT:
+      return Opening::Missing;
+    case EROFS:
+      return Opening::FileSystemRefused;
+    case EACCES:
+    case EPERM:
+    case ETXTBSY:
+      return Opening::NotPermitted;
+    default:
+      return Opening::NotAFile;  // a link (ELOOP), a socket (ENXIO), a folder (EISDIR)
+  }
 }
 
 }  // namespace
 
+bool HeldElsewhere(int fd, int operation) {
+  while (flock(fd, operation | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    return errno == EWOULDBLOCK || errno == EAGAIN;
+  }
+  return false;
+}
+
 Opening OpenRegularFile(const Text& path, int flags, int lock, int* fd, struct stat* info) {
   const PosixName name = PosixNameOf(path);
   const int opened = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (opened < 0) return Opening::Refused;
+  if (opened < 0) return RefusalOf(errno);
   Opening opening = Opening::Opened;
   if (fstat(opened, info) != 0 || !S_ISREG(info->st_mode)) {
-    opening = Opening::NotRegular;
+    opening = Opening::NotAFile;
   } else if (lock != 0 && HeldElsewhere(opened, lock)) {
     opening = Opening::HeldElsewhere;
   }
@@ -37,17 +55,11 @@ Opening OpenRegularFile(const Text& path, int flags, int lock, int* fd, struct s
   return opening;
 }
 
-// Never through a link: what is read this way (a backup) must be the file
-// that stands at the name.
-PlatformFile OpenPlatformFileForReading(const Text& path) {
-  return OpenLocked(path, O_RDONLY | O_NOFOLLOW, LOCK_EX);
+PlatformFile OpenPlatformFileForPeeking(const Text& path) {
+  int fd = -1;
+  struct stat info;
+  return OpenRegularFile(path, O_RDONLY, 0, &fd, &info) == Opening::Opened ? fd : kNoPlatformFile;
 }
-
-PlatformFile OpenPlatformFileForCopying(const Text& path) {
-  return OpenLocked(path, O_RDONLY, LOCK_SH);
-}
-
-PlatformFile OpenPlatformFileForPeeking(const Text& path) { return OpenLocked(path, O_RDONLY, 0); }
 
 int32_t ReadPlatformFile(PlatformFile file, void* into, int32_t count) {
   // A regular file's read comes up short only at its end, so one call does.

@@ -14,15 +14,6 @@ HANDLE ToHandle(PlatformFile file) { return reinterpret_cast<HANDLE>(file); }
 
 }  // namespace
 
-PlatformFile OpenPlatformFileForReading(const Text& path) {
-  return FromHandle(OpenDiskFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-}
-
-PlatformFile OpenPlatformFileForCopying(const Text& path) {
-  return FromHandle(
-      OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-}
-
 PlatformFile OpenPlatformFileForPeeking(const Text& path) {
   // Shared every way: an image an emulator or mounter holds is still read.
   const DWORD shareEverything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

@@ -2,11 +2,47 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "text/utf8.h"
 
 namespace {
 
+struct SheetOutput {
+  SheetOutputHandle handle = 0;
+  Text sheetPath;
+  Text backupPath;
+  FolderHold hold = 0;  // the sheet's folder, for as long as the output lives
+  PlatformFile sheet = kNoPlatformFile;  // held throughout; none for a sheet still to be made
+  SheetStamp stamp;
+  bool keepBackup = false;  // the sheet's content has no backup yet
+  int64_t matched = 0;      // leading bytes equal to the sheet's own, kept nowhere
+  std::string pending;      // bytes not compared or kept yet
+  bool differs = false;
+  PlatformFile newFile = kNoPlatformFile;  // made once the content outgrows memory
+  bool failed = false;  // the new file refused bytes: a full disk, a size limit
+  bool sheetChanged = false;  // someone else put another file at the sheet's name
+};
+
+// The open outputs. A run has one at a time; a short vector beats any map.
+// Their handles count down from -1, so that a line reader's handle given
+// by mistake names no output.
+std::vector<SheetOutput> gOutputs;
+SheetOutputHandle gLastHandle = 0;
+
+SheetOutput* Find(SheetOutputHandle handle) {
+  for (SheetOutput& output : gOutputs) {
+    if (output.handle == handle) return &output;
+  }
+  return nullptr;
+}
+
 // Bytes compared, or written, at a time.
 constexpr size_t kBlockSize = 64 * 1024;
+
+// Code units encoded at a time when a line is written.
+constexpr size_t kEncodedPiece = 16 * 1024;
 
 // A block of the sheet's own bytes, read for comparing and copying. The
 // run has one thread and one output at a time.
@@ -81,9 +117,7 @@ void LetGo(SheetOutput& output) {
   output.hold = 0;
 }
 
-}  // namespace
-
-void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count) {
+void Append(SheetOutput& output, const char* bytes, size_t count) {
   // A block at most is ever pending, however long the line written.
   while (count > 0) {
     const size_t piece = std::min(count, kBlockSize - output.pending.size());
@@ -94,7 +128,14 @@ void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count) {
   }
 }
 
-SheetPut PutSheetOutputInPlace(SheetOutput& output) {
+void Drop(SheetOutput& output) {
+  if (output.newFile != kNoPlatformFile) RemoveNewSheetFile(output.sheetPath, output.newFile);
+  output.newFile = kNoPlatformFile;
+  output.pending.clear();
+  LetGo(output);
+}
+
+SheetPut Put(SheetOutput& output) {
   if (!output.differs && PendingMatchesSheet(output) &&
       output.matched + static_cast<int64_t>(output.pending.size()) == output.stamp.size) {
     LetGo(output);
@@ -103,30 +144,78 @@ SheetPut PutSheetOutputInPlace(SheetOutput& output) {
   output.differs = true;
   Settle(output);
   if (output.sheetChanged || output.failed) {
-    const bool failed = !output.sheetChanged;
-    DropSheetOutput(output);
-    return failed ? SheetPut::FileSystemFailed : SheetPut::LeftAlone;
+    Drop(output);
+    return output.sheetChanged ? SheetPut::LeftAlone : SheetPut::FileSystemFailed;
   }
-  const PutOutcome outcome =
-      PutNewSheetInPlace(output.sheetPath, output.newFile, output.sheet, output.stamp,
-                         output.keepBackup, output.backupPath);
+  const SheetPut put =
+      PutNewSheetFileInPlace(output.sheetPath, output.newFile, output.sheet, output.stamp,
+                             output.keepBackup, output.backupPath);
   output.newFile = kNoPlatformFile;
   output.sheet = kNoPlatformFile;
   LetGo(output);
-  switch (outcome) {
-    case PutOutcome::Done:
-      return SheetPut::Replaced;
-    case PutOutcome::SheetChanged:
-      return SheetPut::LeftAlone;
-    case PutOutcome::Failed:
-      break;
-  }
-  return SheetPut::FileSystemFailed;
+  return put;
 }
 
-void DropSheetOutput(SheetOutput& output) {
-  if (output.newFile != kNoPlatformFile) RemoveNewSheetFile(output.sheetPath, output.newFile);
-  output.newFile = kNoPlatformFile;
-  output.pending.clear();
-  LetGo(output);
+// Takes the output out of the table, for its last use.
+SheetOutput Take(SheetOutputHandle handle) {
+  for (auto it = gOutputs.begin(); it != gOutputs.end(); ++it) {
+    if (it->handle != handle) continue;
+    SheetOutput output = std::move(*it);
+    gOutputs.erase(it);
+    return output;
+  }
+  return SheetOutput();
+}
+
+}  // namespace
+
+SheetOutputHandle StartSheetOutput(const Text& sheetPath, FolderHold hold, PlatformFile sheet,
+                                   const SheetStamp& stamp, bool keepBackup) {
+  SheetOutput output;
+  output.handle = --gLastHandle;
+  output.sheetPath = sheetPath;
+  output.backupPath = sheetPath + u".bak";
+  output.hold = hold;
+  output.sheet = sheet;
+  output.stamp = stamp;
+  output.keepBackup = keepBackup;
+  gOutputs.push_back(std::move(output));
+  return gLastHandle;
+}
+
+void WriteSheetText(SheetOutputHandle handle, TextView text) {
+  SheetOutput* output = Find(handle);
+  if (output == nullptr) return;
+  static char encoded[3 * kEncodedPiece];
+  for (size_t at = 0; at < text.size();) {
+    size_t count = std::min(kEncodedPiece, text.size() - at);
+    // A surrogate pair is never split between two pieces.
+    const char16_t last = text[at + count - 1];
+    if (at + count < text.size() && last >= 0xD800 && last <= 0xDBFF) --count;
+    const char* end = EncodeUtf8Into(text.data() + at, count, encoded);
+    Append(*output, encoded, static_cast<size_t>(end - encoded));
+    at += count;
+  }
+}
+
+void WriteSheetLine(SheetOutputHandle handle, TextView text) {
+  WriteSheetText(handle, text);
+  SheetOutput* output = Find(handle);
+  if (output != nullptr) Append(*output, "\r\n", 2);
+}
+
+SheetPut PutSheetInPlace(SheetOutputHandle handle) {
+  if (Find(handle) == nullptr) return SheetPut::LeftAlone;
+  SheetOutput output = Take(handle);
+  return Put(output);
+}
+
+void DropSheetOutput(SheetOutputHandle handle) {
+  if (Find(handle) == nullptr) return;
+  SheetOutput output = Take(handle);
+  Drop(output);
+}
+
+void DropAllSheetOutputs() {
+  while (!gOutputs.empty()) DropSheetOutput(gOutputs.back().handle);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <cstddef>
-#include <string>
+#include <cstdint>
 
 #include "files/held_folders.h"
 #include "files/platform_file.h"
-#include "files/sheet_put.h"
 #include "files/sheet_replacement.h"
+#include "text/text.h"
 
 // A sheet's new content on its way to the sheet's place. Its bytes are
 // compared with the sheet's own as they come, and while they match none
@@ -14,28 +13,30 @@
 // however large. From the first block that differs on, the content goes
 // to the new sheet's own file beside the sheet; a small sheet stays in
 // memory until it is put in place, so a run stopped at a question leaves
-// nothing behind.
-struct SheetOutput {
-  Text sheetPath;
-  Text backupPath;
-  FolderHold hold = 0;  // the sheet's folder, for as long as the output lives
-  PlatformFile sheet = kNoPlatformFile;  // held throughout; none for a sheet still to be made
-  SheetStamp stamp;
-  bool keepBackup = false;  // the sheet's content has no backup yet
-  int64_t matched = 0;      // leading bytes equal to the sheet's own, kept nowhere
-  std::string pending;      // bytes not compared or kept yet
-  bool differs = false;
-  PlatformFile newFile = kNoPlatformFile;  // made once the content outgrows memory
-  bool failed = false;  // the new file refused bytes: a full disk, a size limit
-  bool sheetChanged = false;  // someone else put another file at the sheet's name
-};
+// nothing behind. The outputs are this file's own: callers hold a handle.
 
-void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count);
+// Handle of an output; 0 names none and is what a failed start gives.
+using SheetOutputHandle = intptr_t;
+
+// Takes over the held folder and the held sheet (kNoPlatformFile for a
+// sheet still to be made), for an output that puts its content in
+// sheetPath's place; keepBackup when the sheet's content has no backup yet.
+SheetOutputHandle StartSheetOutput(const Text& sheetPath, FolderHold hold, PlatformFile sheet,
+                                   const SheetStamp& stamp, bool keepBackup);
+
+// Writes the text as UTF-8, in pieces, never as a copy of the whole.
+// WriteSheetLine ends it with CR LF. A handle naming no output is ignored.
+void WriteSheetText(SheetOutputHandle output, TextView text);
+void WriteSheetLine(SheetOutputHandle output, TextView text);
 
 // Puts the content in the sheet's place, unless it equals the sheet's
-// own, and lets go of everything the output holds.
-SheetPut PutSheetOutputInPlace(SheetOutput& output);
+// own, and lets go of everything the output holds. LeftAlone for a handle
+// naming no output.
+SheetPut PutSheetInPlace(SheetOutputHandle output);
 
 // Lets go of everything the output holds and removes its file, if any;
 // the sheet stays as it was.
-void DropSheetOutput(SheetOutput& output);
+void DropSheetOutput(SheetOutputHandle output);
+
+// Drops every output still open, on any way out of the run.
+void DropAllSheetOutputs();

@@ -1,26 +1,25 @@
 #pragma once
 
-#include "files/sheet_put.h"
+#include "files/platform_file.h"
+#include "files/sheet_output.h"
 #include "files/text_file.h"
 #include "text/text.h"
 
 // Changing a sheet on disk in one step. The new sheet's lines are written
-// to an output, which takes the sheet's place only once it is complete:
-// until then the sheet holds its old bytes, and readers see the old sheet
-// or the new one, never a mix. The sheet's first content is kept for good
-// in "<sheet>.bak", made at the moment the sheet is first changed. A sheet
-// whose new bytes equal its old ones is left untouched, file and times.
-
-enum class SheetOpening {
-  Ready,       // rebuild from source, write the new sheet to output
-  PassedOver,  // not a sheet that can be repaired now; nothing was opened
-  NoBackup,    // a backup is wanted and the file system takes no writes
-};
+// to an output (files/sheet_output.h), which takes the sheet's place only
+// once it is complete: until then the sheet holds its old bytes, and
+// readers see the old sheet or the new one, never a mix. The sheet's first
+// content is kept for good in "<sheet>.bak", made at the moment the sheet
+// is first changed. A sheet whose new bytes equal its old ones is left
+// untouched, file and times.
 
 struct SheetRepair {
-  SheetOpening opening = SheetOpening::PassedOver;
+  // Opened: rebuild from source, write the new sheet to output. Any other
+  // answer says why the sheet is passed over, and nothing is left open;
+  // FileSystemRefused: a backup is wanted and the file system takes no writes.
+  Opening opening = Opening::Missing;
   FileHandle source = 0;  // the lines to rebuild from: the backup, or the sheet before its first one
-  FileHandle output = 0;  // the new sheet; closing it without PutSheetInPlace drops it
+  SheetOutputHandle output = 0;  // the new sheet; dropped unless put in place
 };
 
 // Opens a sheet for its repair. Passed over: a sheet that is a symbolic
@@ -34,8 +33,4 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath);
 
 // An output for a sheet that is missing, or an empty file; 0 for anything
 // else (a sheet with content, a link, a folder, a file held elsewhere).
-FileHandle CreateSheet(const Text& sheetPath);
-
-// Puts an output in its sheet's place and closes it. The output's source
-// is closed first: the sheet may be its own source.
-SheetPut PutSheetInPlace(FileHandle output);
+SheetOutputHandle CreateSheet(const Text& sheetPath);

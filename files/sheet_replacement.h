@@ -24,39 +24,32 @@ inline bool SameStamp(const SheetStamp& a, const SheetStamp& b) {
          a.times[0] == b.times[0] && a.times[1] == b.times[1];
 }
 
-enum class SheetHold {
-  Held,
-  Missing,
-  HeldElsewhere,      // another opener holds it: another run, or another program
-  NotWritable,        // this process may not change it
-  NotAFile,           // a link, a folder, a device, a FIFO, ...
-  FileSystemRefused,  // the file system takes no writes at all (mounted read-only)
+// How putting a new sheet in its place went.
+enum class SheetPut {
+  Replaced,          // the new sheet is in place, the old one kept where wanted
+  Unchanged,         // the new bytes were the sheet's own: nothing was written
+  LeftAlone,         // someone else changed the sheet meanwhile; theirs stands
+  FileSystemFailed,  // no room, no permission, an I/O error: the sheet stands as it was
 };
 
 // Takes an existing sheet to be replaced: a regular file, never reached
 // through a link, that this process may write, open for reading and held
-// exclusively until it is closed or put in place.
-SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp);
+// exclusively until it is closed or put in place. Opened, Missing,
+// HeldElsewhere, NotPermitted, NotAFile or FileSystemRefused.
+Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp);
 
 // Whether the sheet held is still the file at its name, as stamped. A run
 // that held the sheet until a moment ago may have put its new sheet in its
 // place since: the hold is then on a file that is no longer the sheet.
 bool IsStillTheSheet(const Text& path, const SheetStamp& stamp);
 
-enum class BackupOpening {
-  Opened,
-  Missing,
-  HeldElsewhere,  // another opener holds it
-  NotAFile,       // a link (dangling or not), a folder, a device, a FIFO, ...
-};
-
 // Opens a sheet's backup for reading, exclusively, never through a link;
 // *size is its size in bytes. A run stopped between keeping the backup and
 // putting the new sheet in place leaves the two names on one file: the
 // backup is then the file held as the sheet (stamped so), and opens all
 // the same, held once.
-BackupOpening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
-                         int64_t* size);
+Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
+                   int64_t* size);
 
 // The new sheet's own file beside the sheet, empty, open for writing. Its
 // name never ends in ".cue"; a leftover of a run that was stopped, which
@@ -67,19 +60,13 @@ PlatformFile CreateNewSheetFile(const Text& sheetPath);
 // Closes the new sheet's file and removes it.
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile);
 
-enum class PutOutcome {
-  Done,
-  SheetChanged,  // someone else changed the sheet or its backup meanwhile: left to them
-  Failed,        // the file system refused
-};
-
 // Puts the new sheet's file in the sheet's place and closes both files.
 // With a held sheet: only if it is still as stamped, keeping it first
 // under backupPath when keepBackup is set. Without one (kNoPlatformFile),
-// the sheet must still be missing. On any outcome but Done the new file
-// is removed and the sheet left as it was.
-PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
-                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath);
+// the sheet must still be missing. Replaced, LeftAlone or FileSystemFailed;
+// on any but Replaced the new file is removed and the sheet left as it was.
+SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                                const SheetStamp& stamp, bool keepBackup, const Text& backupPath);
 
 // Where the new sheet is written before it takes the sheet's place.
 inline Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new"; }

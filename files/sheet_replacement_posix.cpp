@@ -1,5 +1,8 @@
+#include "files/sheet_replacement.h"
+
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -7,11 +10,9 @@
 #include <cerrno>
 #include <string>
 
-#include "files/file_copy.h"
-#include "files/posix_lock.h"
-#include "files/posix_name.h"
-#include "files/posix_open.h"
-#include "files/sheet_replacement.h"
+#include "files/file_copy_posix.h"
+#include "files/held_folders_posix.h"
+#include "files/platform_file_posix.h"
 
 namespace {
 
@@ -82,8 +83,7 @@ bool IsHeld(const struct stat& info, const SheetStamp& held) {
 
 // Opens a regular file with access (O_RDWR or O_RDONLY), never through a
 // link, and takes its lock, unless it is the file stamped as held already:
-// a second lock on it would clash with this process's own. Refused leaves
-// the open's reason in errno.
+// a second lock on it would clash with this process's own.
 Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info,
                         const SheetStamp& held = SheetStamp()) {
   int fd;
@@ -97,14 +97,13 @@ Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct
   return opening;
 }
 
-enum class BackupOutcome { Kept, TakenMeanwhile, Failed };
-
 // The backup is the sheet's own file under a second name: nothing is
 // written, and a power cut finds the original's bytes where they have long
 // been, whatever the cache held. Only a plain empty file gives way to it.
 // Where hard links do not exist (FAT, exFAT, many shares) it is a copy,
-// flushed to disk before the sheet is replaced.
-BackupOutcome KeepBackup(PlatformFile sheet, const struct stat& held, const PosixName& sheetName,
+// flushed to disk before the sheet is replaced. Replaced once the backup
+// is kept, and the sheet may be; LeftAlone or FileSystemFailed end the put.
+SheetPut KeepBackup(PlatformFile sheet, const struct stat& held, const PosixName& sheetName,
                          const Text& backupPath) {
   const PosixName backup = PosixNameOf(backupPath);
   // The held file itself, through its /proc name; without /proc, the
@@ -113,96 +112,78 @@ BackupOutcome KeepBackup(PlatformFile sheet, const struct stat& held, const Posi
   const std::string self = "/proc/self/fd/" + std::to_string(sheet);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (linkat(AT_FDCWD, self.c_str(), backup.folder, backup.name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return BackupOutcome::Kept;
+      return SheetPut::Replaced;
     }
     if (errno == ENOENT &&
         linkat(sheetName.folder, sheetName.name.c_str(), backup.folder, backup.name.c_str(), 0) ==
             0) {
       struct stat linked;
       if (LookWithoutFollowing(backup, &linked) && SameFile(linked, held)) {
-        return BackupOutcome::Kept;
+        return SheetPut::Replaced;
       }
       unlinkat(backup.folder, backup.name.c_str(), 0);
-      return BackupOutcome::TakenMeanwhile;
+      return SheetPut::LeftAlone;
     }
     if (errno != EEXIST) break;
     struct stat existing;
     if (!LookWithoutFollowing(backup, &existing) || !S_ISREG(existing.st_mode) ||
         existing.st_size != 0) {
-      return BackupOutcome::TakenMeanwhile;
+      return SheetPut::LeftAlone;
     }
     unlinkat(backup.folder, backup.name.c_str(), 0);
   }
-  return CopyOpenFileTo(sheet, backupPath) != 0 ? BackupOutcome::Kept : BackupOutcome::Failed;
+  return CopyOpenFileTo(sheet, backupPath) != 0 ? SheetPut::Replaced : SheetPut::FileSystemFailed;
 }
 
 // The sheet is missing: the new one takes its name only while nothing
 // else does.
-PutOutcome PutWithoutReplacing(const PosixName& from, const PosixName& to) {
+SheetPut PutWithoutReplacing(const PosixName& from, const PosixName& to) {
   const char* fromName = from.name.c_str();
   const char* toName = to.name.c_str();
   if (renameat2(from.folder, fromName, to.folder, toName, RENAME_NOREPLACE) == 0) {
-    return PutOutcome::Done;
+    return SheetPut::Replaced;
   }
-  if (errno == EEXIST) return PutOutcome::SheetChanged;
-  if (errno != EINVAL && errno != ENOSYS) return PutOutcome::Failed;
+  if (errno == EEXIST) return SheetPut::LeftAlone;
+  if (errno != EINVAL && errno != ENOSYS) return SheetPut::FileSystemFailed;
   // No RENAME_NOREPLACE here: a link refuses to replace as well.
   if (linkat(from.folder, fromName, to.folder, toName, 0) == 0) {
     unlinkat(from.folder, fromName, 0);
-    return PutOutcome::Done;
+    return SheetPut::Replaced;
   }
-  if (errno == EEXIST) return PutOutcome::SheetChanged;
+  if (errno == EEXIST) return SheetPut::LeftAlone;
   struct stat info;
-  if (LookWithoutFollowing(to, &info) || errno != ENOENT) return PutOutcome::SheetChanged;
-  return renameat(from.folder, fromName, to.folder, toName) == 0 ? PutOutcome::Done
-                                                                  : PutOutcome::Failed;
+  if (LookWithoutFollowing(to, &info) || errno != ENOENT) return SheetPut::LeftAlone;
+  return renameat(from.folder, fromName, to.folder, toName) == 0 ? SheetPut::Replaced
+                                                                  : SheetPut::FileSystemFailed;
 }
 
-PutOutcome ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& stamp,
+SheetPut ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& stamp,
                             bool keepBackup, const Text& backupPath, const PosixName& from,
                             const PosixName& to) {
   struct stat now;
   if (!LookWithoutFollowing(to, &now) || !SameStamp(StampOf(now), stamp)) {
-    return PutOutcome::SheetChanged;
+    return SheetPut::LeftAlone;
   }
   GiveOwnerAndGroupOf(now, newFile);
   // After the owner: a change of owner clears the set-user-ID bits.
   if ((now.st_mode & 07777) != CreationMode()) fchmod(newFile, now.st_mode & 07777);
   if (keepBackup) {
-    switch (KeepBackup(sheet, now, to, backupPath)) {
-      case BackupOutcome::Kept:
-        break;
-      case BackupOutcome::TakenMeanwhile:
-        return PutOutcome::SheetChanged;
-      case BackupOutcome::Failed:
-        return PutOutcome::Failed;
-    }
+    const SheetPut backup = KeepBackup(sheet, now, to, backupPath);
+    if (backup != SheetPut::Replaced) return backup;
   }
-  if (!FlushUnlessRenameOrdersData(newFile, now.st_dev)) return PutOutcome::Failed;
+  if (!FlushUnlessRenameOrdersData(newFile, now.st_dev)) return SheetPut::FileSystemFailed;
   return renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str()) == 0
-             ? PutOutcome::Done
-             : PutOutcome::Failed;
+             ? SheetPut::Replaced
+             : SheetPut::FileSystemFailed;
 }
 
 }  // namespace
 
-SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
+Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
   struct stat info;
-  switch (OpenExclusively(path, O_RDWR, sheet, &info)) {
-    case Opening::Opened:
-      *stamp = StampOf(info);
-      return SheetHold::Held;
-    case Opening::HeldElsewhere:
-      return SheetHold::HeldElsewhere;
-    case Opening::NotRegular:
-      return SheetHold::NotAFile;
-    case Opening::Refused:
-      break;
-  }
-  if (errno == ENOENT) return SheetHold::Missing;
-  if (errno == EROFS) return SheetHold::FileSystemRefused;
-  if (errno == EACCES || errno == EPERM || errno == ETXTBSY) return SheetHold::NotWritable;
-  return SheetHold::NotAFile;  // a link (ELOOP), a socket (ENXIO), a folder (EISDIR)
+  const Opening opening = OpenExclusively(path, O_RDWR, sheet, &info);
+  if (opening == Opening::Opened) *stamp = StampOf(info);
+  return opening;
 }
 
 bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
@@ -210,21 +191,12 @@ bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
   return LookWithoutFollowing(PosixNameOf(path), &now) && SameStamp(StampOf(now), stamp);
 }
 
-BackupOpening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
-                         int64_t* size) {
+Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
+                   int64_t* size) {
   struct stat info;
-  switch (OpenExclusively(path, O_RDONLY, backup, &info, sheet)) {
-    case Opening::Opened:
-      *size = info.st_size;
-      return BackupOpening::Opened;
-    case Opening::HeldElsewhere:
-      return BackupOpening::HeldElsewhere;
-    case Opening::NotRegular:
-      return BackupOpening::NotAFile;
-    case Opening::Refused:
-      break;
-  }
-  return errno == ENOENT ? BackupOpening::Missing : BackupOpening::NotAFile;
+  const Opening opening = OpenExclusively(path, O_RDONLY, backup, &info, sheet);
+  if (opening == Opening::Opened) *size = info.st_size;
+  return opening;
 }
 
 PlatformFile CreateNewSheetFile(const Text& sheetPath) {
@@ -245,17 +217,17 @@ void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
   unlinkat(name.folder, name.name.c_str(), 0);
 }
 
-PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
-                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
+SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                                const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
   const PosixName from = PosixNameOf(NewSheetPathFor(sheetPath));
   const PosixName to = PosixNameOf(sheetPath);
   const int fd = static_cast<int>(newFile);
-  const PutOutcome outcome =
+  const SheetPut outcome =
       sheet == kNoPlatformFile
           ? PutWithoutReplacing(from, to)
           : ReplaceHeldSheet(fd, sheet, stamp, keepBackup, backupPath, from, to);
   close(fd);
-  if (outcome != PutOutcome::Done) unlinkat(from.folder, from.name.c_str(), 0);
+  if (outcome != SheetPut::Replaced) unlinkat(from.folder, from.name.c_str(), 0);
   if (sheet != kNoPlatformFile) close(static_cast<int>(sheet));
   return outcome;
 }

@@ -1,6 +1,7 @@
+#include "files/sheet_replacement.h"
+
 #include <windows.h>
 
-#include "files/sheet_replacement.h"
 #include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
@@ -53,7 +54,7 @@ bool IsEmptyPlainFile(const std::wstring& path) {
 // and where a backup is wanted keeps the old sheet under the backup's name
 // in the same call: its bytes are never copied, so a power cut finds them
 // where they have long been.
-PutOutcome Replace(const std::wstring& from, const std::wstring& to, const Text* backupPath) {
+SheetPut Replace(const std::wstring& from, const std::wstring& to, const Text* backupPath) {
   std::wstring backup;
   if (backupPath != nullptr) {
     backup = WidePath(*backupPath);
@@ -62,80 +63,72 @@ PutOutcome Replace(const std::wstring& from, const std::wstring& to, const Text*
   }
   if (ReplaceFileW(to.c_str(), from.c_str(), backupPath ? backup.c_str() : nullptr,
                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    return PutOutcome::Done;
+    return SheetPut::Replaced;
   }
   switch (GetLastError()) {
     case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
       // Without a backup the old sheet is gone by now and the new one kept
       // its own name; with one, both kept theirs.
       if (backupPath == nullptr) {
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? PutOutcome::Done
-                                                                              : PutOutcome::Failed;
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? SheetPut::Replaced
+                                                                              : SheetPut::FileSystemFailed;
       }
-      return PutOutcome::Failed;
+      return SheetPut::FileSystemFailed;
     case ERROR_UNABLE_TO_REMOVE_REPLACED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return PutOutcome::SheetChanged;  // opened or made by someone else meanwhile
+      return SheetPut::LeftAlone;  // opened or made by someone else meanwhile
     default:
-      return PutOutcome::Failed;
+      return SheetPut::FileSystemFailed;
+  }
+}
+
+// What a refused open says of the file.
+Opening RefusalOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return Opening::Missing;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return Opening::HeldElsewhere;
+    case ERROR_ACCESS_DENIED:
+      return Opening::NotPermitted;
+    case ERROR_WRITE_PROTECT:
+      return Opening::FileSystemRefused;
+    default:
+      return Opening::NotAFile;
   }
 }
 
 }  // namespace
 
-SheetHold HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
+Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
   DWORD attributes = 0;
   const HANDLE handle = OpenExclusively(path, GENERIC_READ | GENERIC_WRITE, stamp, &attributes);
-  if (handle == INVALID_HANDLE_VALUE) {
-    switch (GetLastError()) {
-      case ERROR_FILE_NOT_FOUND:
-        return SheetHold::Missing;
-      case ERROR_SHARING_VIOLATION:
-      case ERROR_LOCK_VIOLATION:
-        return SheetHold::HeldElsewhere;
-      case ERROR_ACCESS_DENIED:
-        return SheetHold::NotWritable;
-      case ERROR_WRITE_PROTECT:
-        return SheetHold::FileSystemRefused;
-      default:
-        return SheetHold::NotAFile;
-    }
-  }
+  if (handle == INVALID_HANDLE_VALUE) return RefusalOf(GetLastError());
   // Windows refuses to write a read-only file to anyone; wine, run by
   // root, may open it all the same.
   if (attributes & FILE_ATTRIBUTE_READONLY) {
     CloseHandle(handle);
-    return SheetHold::NotWritable;
+    return Opening::NotPermitted;
   }
   *sheet = reinterpret_cast<PlatformFile>(handle);
-  return SheetHold::Held;
+  return Opening::Opened;
 }
 
 // A file held without sharing cannot be renamed or deleted by anyone else:
 // the name still leads to it.
 bool IsStillTheSheet(const Text&, const SheetStamp&) { return true; }
 
-BackupOpening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup,
-                         int64_t* size) {
+Opening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup, int64_t* size) {
   SheetStamp stamp;
   const HANDLE handle = OpenExclusively(path, GENERIC_READ, &stamp, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    switch (GetLastError()) {
-      case ERROR_FILE_NOT_FOUND:
-        return BackupOpening::Missing;
-      case ERROR_SHARING_VIOLATION:
-      case ERROR_LOCK_VIOLATION:
-        return BackupOpening::HeldElsewhere;
-      default:
-        return BackupOpening::NotAFile;
-    }
-  }
+  if (handle == INVALID_HANDLE_VALUE) return RefusalOf(GetLastError());
   *backup = reinterpret_cast<PlatformFile>(handle);
   *size = stamp.size;
-  return BackupOpening::Opened;
+  return Opening::Opened;
 }
 
 PlatformFile CreateNewSheetFile(const Text& sheetPath) {
@@ -155,21 +148,21 @@ void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
   DeleteFileW(WidePath(NewSheetPathFor(sheetPath)).c_str());
 }
 
-PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
-                              const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
+SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
+                                const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
   const std::wstring from = WidePath(NewSheetPathFor(sheetPath));
   const std::wstring to = WidePath(sheetPath);
   // NTFS journals names, not data: the new sheet's bytes reach the disk
   // before it takes the sheet's name.
   const bool flushed = FlushFileBuffers(ToHandle(newFile));
   CloseHandle(ToHandle(newFile));  // the calls below open it themselves, unshared
-  PutOutcome outcome = PutOutcome::Failed;
+  SheetPut outcome = SheetPut::FileSystemFailed;
   if (flushed && sheet == kNoPlatformFile) {
     outcome = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
-                  ? PutOutcome::Done
+                  ? SheetPut::Replaced
                   : GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
-                        ? PutOutcome::SheetChanged
-                        : PutOutcome::Failed;
+                        ? SheetPut::LeftAlone
+                        : SheetPut::FileSystemFailed;
   } else if (flushed) {
     SheetStamp now;
     const bool unchanged = StampOfHandle(ToHandle(sheet), &now) && SameStamp(now, stamp);
@@ -177,9 +170,9 @@ PutOutcome PutNewSheetInPlace(const Text& sheetPath, PlatformFile newFile, Platf
     CloseHandle(ToHandle(sheet));
     sheet = kNoPlatformFile;
     outcome = unchanged ? Replace(from, to, keepBackup ? &backupPath : nullptr)
-                        : PutOutcome::SheetChanged;
+                        : SheetPut::LeftAlone;
   }
   if (sheet != kNoPlatformFile) CloseHandle(ToHandle(sheet));
-  if (outcome != PutOutcome::Done) DeleteFileW(from.c_str());
+  if (outcome != SheetPut::Replaced) DeleteFileW(from.c_str());
   return outcome;
 }

@@ -1,12 +1,10 @@
 #include "files/text_file.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "files/sheet_output.h"
 #include "text/utf8.h"
 
 int32_t gTextBufferSize = 64 * 1024;
@@ -14,8 +12,8 @@ int32_t gTextBufferSize = 64 * 1024;
 namespace {
 
 struct TextFile {
-  // Reading. A file opened for reading is never written by this run, so
-  // a read that comes up short found its end, and no read confirms it.
+  // A file read here is never written by this run, so a read that comes
+  // up short found its end, and no read confirms it.
   PlatformFile platformFile = kNoPlatformFile;
   bool closeWithHandle = true;
   char* buffer = nullptr;  // bufferSize bytes of read-ahead
@@ -24,8 +22,6 @@ struct TextFile {
   int32_t pending = 0;     // the last of those not consumed yet
   int64_t readUpTo = 0;    // where in the file the buffer's filled part ends
   bool endReached = false;
-  // Writing: the sheet's new content the lines go to.
-  SheetOutput* output = nullptr;
 };
 
 struct OpenTextFile {
@@ -33,7 +29,7 @@ struct OpenTextFile {
   TextFile file;
 };
 
-// The open files. A run holds two at most, so a short vector searched
+// The open readers. A run holds two at most, so a short vector searched
 // from the back beats any map.
 std::vector<OpenTextFile> gTextFiles;
 FileHandle gLastHandle = 0;
@@ -41,8 +37,6 @@ FileHandle gLastHandle = 0;
 // A line longer than this is measured before it is read on, so that its
 // text is made once at its full size rather than grown by doubling.
 constexpr size_t kLongLine = 64 * 1024;
-// Code units encoded at a time when a line is written.
-constexpr size_t kEncodedPiece = 16 * 1024;
 
 TextFile* Find(FileHandle handle) {
   if (handle == 0) return nullptr;
@@ -112,7 +106,7 @@ void InitTextFiles() {
   gTextFiles.reserve(4);
 }
 
-FileHandle AddTextReader(PlatformFile platformFile, bool closeWithHandle) {
+FileHandle OpenLineReader(PlatformFile platformFile, bool closeWithHandle) {
   if (platformFile == kNoPlatformFile) return 0;
   TextFile file;
   file.bufferSize = gTextBufferSize < 4 ? 4 : gTextBufferSize;
@@ -126,37 +120,16 @@ FileHandle AddTextReader(PlatformFile platformFile, bool closeWithHandle) {
   return Add(file);
 }
 
-FileHandle OpenTextForReading(const Text& path) {
-  return AddTextReader(OpenPlatformFileForReading(path), true);
-}
-
-FileHandle AddTextOutput(SheetOutput* output) {
-  TextFile file;
-  file.output = output;
-  return Add(file);
-}
-
-SheetOutput* TakeTextOutput(FileHandle handle) {
-  for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
-    if (it->handle != handle || it->file.output == nullptr) continue;
-    SheetOutput* output = it->file.output;
-    gTextFiles.erase(it);
-    return output;
-  }
-  return nullptr;
-}
-
 bool AtEnd(FileHandle handle) {
   TextFile* file = Find(handle);
   if (file == nullptr) return false;
-  if (file->output != nullptr) return true;
   return file->pending == 0 && !Refill(*file);
 }
 
 void ReadLineInto(FileHandle handle, Text* line) {
   line->clear();
   TextFile* file = Find(handle);
-  if (file == nullptr || file->output != nullptr) return;
+  if (file == nullptr) return;
   bool measured = false;
   while (file->pending > 0 || Refill(*file)) {
     const char* bytes = Unconsumed(*file);
@@ -187,46 +160,11 @@ void ReadLineInto(FileHandle handle, Text* line) {
   }
 }
 
-Text ReadLine(FileHandle handle) {
-  Text line;
-  ReadLineInto(handle, &line);
-  return line;
-}
-
-void WriteText(FileHandle handle, TextView text) {
-  TextFile* file = Find(handle);
-  if (file == nullptr || file->output == nullptr) return;
-  static char encoded[3 * kEncodedPiece];
-  for (size_t at = 0; at < text.size();) {
-    size_t count = std::min(kEncodedPiece, text.size() - at);
-    // A surrogate pair is never split between two pieces.
-    const char16_t last = text[at + count - 1];
-    if (at + count < text.size() && last >= 0xD800 && last <= 0xDBFF) --count;
-    const char* end = EncodeUtf8Into(text.data() + at, count, encoded);
-    AppendToSheetOutput(*file->output, encoded, static_cast<size_t>(end - encoded));
-    at += count;
-  }
-}
-
-void EndLine(FileHandle handle) {
-  TextFile* file = Find(handle);
-  if (file != nullptr && file->output != nullptr) AppendToSheetOutput(*file->output, "\r\n", 2);
-}
-
-void WriteLine(FileHandle handle, TextView text) {
-  WriteText(handle, text);
-  EndLine(handle);
-}
-
 void CloseTextFile(FileHandle handle) {
   for (auto it = gTextFiles.begin(); it != gTextFiles.end(); ++it) {
     if (it->handle != handle) continue;
     const TextFile file = it->file;
     gTextFiles.erase(it);
-    if (file.output != nullptr) {
-      DropSheetOutput(*file.output);
-      delete file.output;
-    }
     std::free(file.buffer);
     if (file.platformFile != kNoPlatformFile && file.closeWithHandle) {
       ClosePlatformFile(file.platformFile);

@@ -13,6 +13,7 @@
 #include "app/create_cue_for_image.h"
 #include "files/file_size.h"
 #include "files/platform_file.h"
+#include "tests/support/other_opener.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -103,8 +104,8 @@ TEST(TrackModeOf, AnImageHeldByAnotherProgramIsStillRead) {
   // Each holder takes the image and gives back what lets it go again.
   using Holder = std::function<std::function<void()>(const Text&)>;
   std::vector<Holder> holders = {[](const Text& image) -> std::function<void()> {
-    // Another opener reading it, sharing it as the platform layer shares.
-    const PlatformFile reader = OpenPlatformFileForCopying(image);
+    // Another opener reading it, sharing it with other readers only.
+    const PlatformFile reader = HoldAsAnotherOpener(image, false);
     EXPECT_NE(reader, kNoPlatformFile);
     return [reader] { ClosePlatformFile(reader); };
   }};

@@ -23,7 +23,7 @@
 #include <random>
 
 #include "app/rewrite_cue_sheet.h"
-#include "files/file_copy.h"
+#include "files/file_copy_posix.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"

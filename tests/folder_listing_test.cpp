@@ -12,7 +12,7 @@ namespace {
 // Every entry of a listing, name to type, in whatever order it came.
 std::map<Text, int32_t> EntriesOf(const Text& folder, const Text& pattern) {
   std::map<Text, int32_t> entries;
-  const ListingHandle listing = ListFolder(DynamicNumber, folder, pattern);
+  const ListingHandle listing = ListFolder(folder, pattern);
   EXPECT_NE(listing, 0);
   while (NextEntry(listing)) entries[EntryName(listing)] = EntryType(listing);
   EXPECT_EQ(NextEntry(listing), 0);
@@ -72,16 +72,16 @@ TEST(ListFolder, ReportsDotEntriesAndTypes) {
 
 TEST(ListFolder, EmptyAndFailedListings) {
   TempFolder folder;
-  const ListingHandle empty = ListFolder(DynamicNumber, folder.Path(), u"*.cue");
+  const ListingHandle empty = ListFolder(folder.Path(), u"*.cue");
   EXPECT_NE(empty, 0);
   EXPECT_EQ(NextEntry(empty), 0);
   EXPECT_EQ(NextEntry(empty), 0);
   FinishListing(empty);
 
-  EXPECT_EQ(ListFolder(DynamicNumber, folder / u"missing", u"*.*"), 0);
-  EXPECT_EQ(ListFolder(DynamicNumber, folder / u"missing", u"*.cue"), 0);
+  EXPECT_EQ(ListFolder(folder / u"missing", u"*.*"), 0);
+  EXPECT_EQ(ListFolder(folder / u"missing", u"*.cue"), 0);
   WriteBytes(folder / u"file", "x");
-  EXPECT_EQ(ListFolder(DynamicNumber, folder / u"file", u"*.*"), 0);
+  EXPECT_EQ(ListFolder(folder / u"file", u"*.*"), 0);
 
   EXPECT_EQ(NextEntry(0), 0);
   EXPECT_EQ(EntryName(0), u"");
@@ -95,12 +95,12 @@ TEST(ListFolder, TwoListingsAtOnceAreIndependent) {
   MakeFolder(folder / u"one");
   MakeFolder(folder / u"two");
   WriteBytes(folder / u"one" + Text(1, kFolderSeparator) + u"a.cue", "x");
-  const ListingHandle outer = ListFolder(DynamicNumber, folder.Path(), u"*.*");
+  const ListingHandle outer = ListFolder(folder.Path(), u"*.*");
   ASSERT_NE(outer, 0);
   int outerCount = 0;
   while (NextEntry(outer)) {
     ++outerCount;
-    const ListingHandle inner = ListFolder(DynamicNumber, folder / u"one", u"*.cue");
+    const ListingHandle inner = ListFolder(folder / u"one", u"*.cue");
     ASSERT_NE(inner, 0);
     EXPECT_NE(inner, outer);
     ASSERT_NE(NextEntry(inner), 0);
@@ -111,22 +111,15 @@ TEST(ListFolder, TwoListingsAtOnceAreIndependent) {
   EXPECT_EQ(outerCount, 4);
 }
 
-TEST(ListFolder, NumberedListingsAndFinishingAll) {
+TEST(ListFolder, FinishingAllEndsEveryListing) {
   TempFolder folder;
   WriteBytes(folder / u"a.cue", "x");
-  EXPECT_NE(ListFolder(3, folder.Path(), u"*.cue"), 0);
-  EXPECT_NE(ListFolder(40, folder.Path(), u"*.cue"), 0);
-  const ListingHandle dynamic = ListFolder(DynamicNumber, folder.Path(), u"*.cue");
-  ASSERT_NE(NextEntry(3), 0);
-  EXPECT_EQ(EntryName(3), u"a.cue");
-  // Reopening a number finishes what it held and starts afresh.
-  EXPECT_NE(ListFolder(3, folder.Path(), u"*.cue"), 0);
-  ASSERT_NE(NextEntry(3), 0);
-  EXPECT_EQ(EntryName(3), u"a.cue");
+  const ListingHandle outer = ListFolder(folder.Path(), u"*.*");
+  const ListingHandle inner = ListFolder(folder.Path(), u"*.cue");
+  ASSERT_NE(NextEntry(inner), 0);
   FinishAllListings();
-  EXPECT_EQ(NextEntry(3), 0);
-  EXPECT_EQ(NextEntry(40), 0);
-  EXPECT_EQ(NextEntry(dynamic), 0);
+  EXPECT_EQ(NextEntry(outer), 0);
+  EXPECT_EQ(NextEntry(inner), 0);
 }
 
 TEST(ListFolder, TheRootHasNoDotEntries) {

@@ -11,6 +11,7 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "files/text_file.h"
+#include "tests/support/other_opener.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
@@ -311,21 +312,21 @@ TEST(RewriteCueSheet, FilesHeldByAnotherOpenerAreLeftAsTheyAre) {
   // The backup cannot be read: the sheet is not emptied.
   WriteBytes(sheet, original);
   WriteBytes(sheet + u".bak", original);
-  FileHandle held = OpenTextForReading(sheet + u".bak");
-  ASSERT_NE(held, 0);
+  PlatformFile held = HoldAsAnotherOpener(sheet + u".bak", true);
+  ASSERT_NE(held, kNoPlatformFile);
   EXPECT_TRUE(RewriteReturned(sheet));
   EXPECT_EQ(ReadBytes(sheet), original);
-  CloseTextFile(held);
+  ClosePlatformFile(held);
 
   // The sheet cannot be created: the backup is closed again, not left held.
-  held = OpenTextForReading(sheet);
-  ASSERT_NE(held, 0);
+  held = HoldAsAnotherOpener(sheet, true);
+  ASSERT_NE(held, kNoPlatformFile);
   EXPECT_TRUE(RewriteReturned(sheet));
-  CloseTextFile(held);
+  ClosePlatformFile(held);
   EXPECT_EQ(ReadBytes(sheet), original);
-  const FileHandle backup = OpenTextForReading(sheet + u".bak");
-  EXPECT_NE(backup, 0);
-  CloseTextFile(backup);
+  const PlatformFile backup = HoldAsAnotherOpener(sheet + u".bak", true);
+  EXPECT_NE(backup, kNoPlatformFile);
+  ClosePlatformFile(backup);
 }
 
 TEST(RewriteCueSheet, ReadOnlySheetsAndFolders) {

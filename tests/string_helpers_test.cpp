@@ -5,58 +5,6 @@
 #include "text/path_separator.h"
 #include "text/string_helpers.h"
 
-TEST(TrimSpaces, RemovesOnlySpacesAtTheEnds) {
-  EXPECT_EQ(TrimSpaces(u"   "), u"");
-  EXPECT_EQ(TrimSpaces(u""), u"");
-  EXPECT_EQ(TrimSpaces(u"  TRACK 01  AUDIO  "), u"TRACK 01  AUDIO");
-  EXPECT_EQ(TrimSpaces(u"\tINDEX 01 "), u"\tINDEX 01");
-  EXPECT_EQ(TrimSpaces(u" a\u00A0"), u"a\u00A0");
-  EXPECT_EQ(TrimSpaces(u"x\r"), u"x\r");
-}
-
-TEST(FieldAt, SingleCharacterDelimiter) {
-  EXPECT_EQ(FieldAt(u"TRACK 01 AUDIO", 1, u" "), u"TRACK");
-  EXPECT_EQ(FieldAt(u"TRACK 01 AUDIO", 3, u" "), u"AUDIO");
-  EXPECT_EQ(FieldAt(u"TRACK 01 AUDIO", 4, u" "), u"");
-  EXPECT_EQ(FieldAt(u"TRACK 01 AUDIO", 0, u" "), u"");
-  EXPECT_EQ(FieldAt(u"TRACK 01 AUDIO", -1, u" "), u"");
-  EXPECT_EQ(FieldAt(u"a  b", 2, u" "), u"");
-  EXPECT_EQ(FieldAt(u"a  b", 3, u" "), u"b");
-  EXPECT_EQ(FieldAt(u"INDEX  01 00:00:00", 4, u" "), u"00:00:00");
-  EXPECT_EQ(FieldAt(u" lead", 1, u" "), u"");
-  EXPECT_EQ(FieldAt(u"trail ", 2, u" "), u"");
-  EXPECT_EQ(FieldAt(u"trail ", 3, u" "), u"");
-}
-
-TEST(FieldAt, QuotedFileNames) {
-  const Text line = u"FILE \"Disc 1.bin\" BINARY";
-  EXPECT_EQ(FieldAt(line, 1, u"\""), u"FILE ");
-  EXPECT_EQ(FieldAt(line, 2, u"\""), u"Disc 1.bin");
-  EXPECT_EQ(FieldAt(line, 3, u"\""), u" BINARY");
-  EXPECT_EQ(FieldAt(u"FILE \"half.bin BINARY", 2, u"\""), u"half.bin BINARY");
-  EXPECT_EQ(FieldAt(u"FILE none.bin BINARY", 2, u"\""), u"");
-}
-
-TEST(FieldAt, EmptyAndLongDelimiters) {
-  EXPECT_EQ(FieldAt(u"abc", 1, u""), u"abc");
-  EXPECT_EQ(FieldAt(u"abc", 2, u""), u"");
-  EXPECT_EQ(FieldAt(u"x--y", 2, u"--"), u"y");
-  EXPECT_EQ(FieldAt(u"x-", 2, u"--"), u"");
-  EXPECT_EQ(FieldAt(u"x-", 1, u"--"), u"x-");
-  EXPECT_EQ(FieldAt(u"a---b", 2, u"--"), u"-b");
-}
-
-TEST(LeftAndRightOf, ClampTheirCounts) {
-  EXPECT_EQ(LeftOf(u"12:3", 5), u"12:3");
-  EXPECT_EQ(LeftOf(u"05:30:12", 5), u"05:30");
-  EXPECT_EQ(LeftOf(u"abc", -1), u"");
-  EXPECT_EQ(LeftOf(u"", 5), u"");
-  EXPECT_EQ(RightOf(u"ab", 3), u"ab");
-  EXPECT_EQ(RightOf(u"05:30:12", 3), u":12");
-  EXPECT_EQ(RightOf(u"abc", 0), u"");
-  EXPECT_EQ(RightOf(u"", 3), u"");
-}
-
 TEST(ToLowerAndStringsEqual, CompareExactly) {
   EXPECT_EQ(ToLower(u"CuE"), u"cue");
   EXPECT_EQ(ToLower(u"BIN.ISO-9"), u"bin.iso-9");

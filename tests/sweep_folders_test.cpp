@@ -101,12 +101,12 @@ TEST(SweepSubfolders, ASheetHeldByAnotherRunIsPassedBy) {
   // Held as an overlapping run holds the sheet it repairs: this run may
   // neither back it up nor rewrite it, and goes on with the others.
   const SheetRepair held = OpenSheetForRepair(a + u"held.cue");
-  ASSERT_EQ(held.opening, SheetOpening::Ready);
+  ASSERT_EQ(held.opening, Opening::Opened);
   EXPECT_TRUE(Sweep(games));
   EXPECT_FALSE(Exists(a + u"held.cue.bak"));
   EXPECT_TRUE(Repaired(a + u"free.cue"));
   CloseTextFile(held.source);
-  CloseTextFile(held.output);
+  DropSheetOutput(held.output);
   EXPECT_TRUE(Untouched(a + u"held.cue"));
 
   EXPECT_TRUE(Sweep(games));

@@ -6,17 +6,28 @@
 #include "files/file_size.h"
 #include "files/sheet_repair.h"
 #include "files/text_file.h"
+#include "tests/support/other_opener.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
 #include "text/utf8.h"
 
 namespace {
 
+FileHandle OpenLines(const Text& path) {
+  return OpenLineReader(OpenPlatformFileForPeeking(path), true);
+}
+
+Text ReadLine(FileHandle file) {
+  Text line;
+  ReadLineInto(file, &line);
+  return line;
+}
+
 // Every line of a file of these bytes, read to its end.
 std::vector<Text> LinesOf(const std::string& bytes) {
   TempFolder folder;
   WriteBytes(folder / u"in.txt", bytes);
-  const FileHandle file = OpenTextForReading(folder / u"in.txt");
+  const FileHandle file = OpenLines(folder / u"in.txt");
   EXPECT_NE(file, 0);
   std::vector<Text> lines;
   while (!AtEnd(file)) lines.push_back(ReadLine(file));
@@ -97,93 +108,101 @@ TEST(ReadLine, LinesAcrossAndBeyondTheBuffer) {
 TEST(TextFile, HandlesThatNameNoFileAreHarmless) {
   EXPECT_FALSE(AtEnd(0));
   EXPECT_EQ(ReadLine(0), u"");
-  WriteLine(0, u"x");
+  WriteSheetLine(0, u"x");
   CloseTextFile(0);
+  DropSheetOutput(0);
   EXPECT_FALSE(AtEnd(987654));
 
   TempFolder folder;
-  EXPECT_EQ(OpenTextForReading(folder / u"missing.cue"), 0);
-  EXPECT_EQ(OpenTextForReading(folder.Path()), 0);
+  EXPECT_EQ(OpenLines(folder / u"missing.cue"), 0);
+  EXPECT_EQ(OpenLines(folder.Path()), 0);
   EXPECT_EQ(CreateSheet(folder / u"no" + Text(1, kFolderSeparator) + u"x.cue"), 0);
 }
 
-TEST(WriteLine, Utf8WithCrLfAndNoByteOrderMark) {
+TEST(WriteSheetLine, Utf8WithCrLfAndNoByteOrderMark) {
   TempFolder folder;
   const Text path = folder / u"out.cue";
   WriteBytes(path, "");
-  const FileHandle file = CreateSheet(path);
+  const SheetOutputHandle file = CreateSheet(path);
   ASSERT_NE(file, 0);
-  WriteLine(file, u"");
-  WriteLine(file, u"\u00E9");
-  WriteLine(file, u"FILE \"a.bin\" BINARY");
+  WriteSheetLine(file, u"");
+  WriteSheetLine(file, u"\u00E9");
+  WriteSheetLine(file, u"FILE \"a.bin\" BINARY");
   // The old content stays until the new one is complete.
   EXPECT_EQ(FileSize(path), 0);
   EXPECT_EQ(PutSheetInPlace(file), SheetPut::Replaced);
   EXPECT_EQ(ReadBytes(path), "\r\n\xC3\xA9\r\nFILE \"a.bin\" BINARY\r\n");
 }
 
-TEST(WriteLine, LongOutputAndPiecesPastTheBuffer) {
+TEST(WriteSheetLine, LongOutputAndPiecesPastTheBuffer) {
   TempFolder folder;
   const Text path = folder / u"out.txt";
-  const FileHandle file = CreateSheet(path);
+  const SheetOutputHandle file = CreateSheet(path);
   std::string expected;
   for (int i = 0; i < 2000; ++i) {
     const std::string line(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26));
-    WriteLine(file, Text(line.begin(), line.end()));
+    WriteSheetLine(file, Text(line.begin(), line.end()));
     expected += line + "\r\n";
   }
-  WriteLine(file, Text(100000, u'Q'));
+  WriteSheetLine(file, Text(100000, u'Q'));
   expected += std::string(100000, 'Q') + "\r\n";
   EXPECT_EQ(PutSheetInPlace(file), SheetPut::Replaced);
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
-TEST(TextFile, ReadOnlyFilesIgnoreWrites) {
+// A reader's handle given to a write reaches neither the file read nor
+// an output open at the same time.
+TEST(TextFile, ReadersIgnoreWrites) {
   TempFolder folder;
   WriteBytes(folder / u"in.txt", "keep\r\n");
-  const FileHandle file = OpenTextForReading(folder / u"in.txt");
-  WriteLine(file, u"never");
+  const SheetOutputHandle output = CreateSheet(folder / u"out.cue");
+  const FileHandle file = OpenLines(folder / u"in.txt");
+  WriteSheetLine(file, u"never");
   EXPECT_EQ(ReadLine(file), u"keep");
   EXPECT_TRUE(AtEnd(file));
   EXPECT_EQ(ReadLine(file), u"");
   CloseTextFile(file);
   EXPECT_EQ(ReadBytes(folder / u"in.txt"), "keep\r\n");
+  WriteSheetLine(output, u"mine");
+  EXPECT_EQ(PutSheetInPlace(output), SheetPut::Replaced);
+  EXPECT_EQ(ReadBytes(folder / u"out.cue"), "mine\r\n");
 }
 
-TEST(TextFile, OpenFilesAreExclusive) {
+TEST(OpenSheetForRepair, HeldSheetsAreExclusive) {
   TempFolder folder;
   const Text path = folder / u"held.cue";
   WriteBytes(path, "original\r\n");
-  const FileHandle reader = OpenTextForReading(path);
-  ASSERT_NE(reader, 0);
-  EXPECT_EQ(OpenTextForReading(path), 0);
+  const PlatformFile other = HoldAsAnotherOpener(path, true);
+  ASSERT_NE(other, kNoPlatformFile);
+  EXPECT_EQ(HoldAsAnotherOpener(path, true), kNoPlatformFile);
   // A sheet held by another opener is never repaired.
-  EXPECT_EQ(OpenSheetForRepair(path).opening, SheetOpening::PassedOver);
-  CloseTextFile(reader);
+  EXPECT_EQ(OpenSheetForRepair(path).opening, Opening::HeldElsewhere);
+  ClosePlatformFile(other);
   EXPECT_EQ(ReadBytes(path), "original\r\n");
 
   const SheetRepair repair = OpenSheetForRepair(path);
-  ASSERT_EQ(repair.opening, SheetOpening::Ready);
-  EXPECT_EQ(OpenTextForReading(path), 0);
+  ASSERT_EQ(repair.opening, Opening::Opened);
+  EXPECT_EQ(HoldAsAnotherOpener(path, true), kNoPlatformFile);
   CloseTextFile(repair.source);
-  CloseTextFile(repair.output);
-  EXPECT_NE(OpenTextForReading(path), 0);
-  CloseAllTextFiles();
+  DropSheetOutput(repair.output);
+  const PlatformFile again = HoldAsAnotherOpener(path, true);
+  EXPECT_NE(again, kNoPlatformFile);
+  ClosePlatformFile(again);
 }
 
 // A run that ends with a sheet's new content unfinished leaves the sheet
 // as it was and nothing beside it, however much was written.
-TEST(CloseAllTextFiles, DropsUnfinishedSheets) {
+TEST(DropAllSheetOutputs, DropsUnfinishedSheets) {
   TempFolder folder;
   WriteBytes(folder / u"b.cue", "");
-  const FileHandle a = CreateSheet(folder / u"a.cue");
-  const FileHandle b = CreateSheet(folder / u"b.cue");
+  const SheetOutputHandle a = CreateSheet(folder / u"a.cue");
+  const SheetOutputHandle b = CreateSheet(folder / u"b.cue");
   ASSERT_NE(a, 0);
   ASSERT_NE(b, 0);
   EXPECT_NE(a, b);
-  WriteLine(a, u"first");
-  WriteLine(b, Text(200000, u'x'));
-  CloseAllTextFiles();
+  WriteSheetLine(a, u"first");
+  WriteSheetLine(b, Text(200000, u'x'));
+  DropAllSheetOutputs();
   EXPECT_FALSE(Exists(folder / u"a.cue"));
   EXPECT_EQ(ReadBytes(folder / u"b.cue"), "");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root),

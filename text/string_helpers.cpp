@@ -17,41 +17,6 @@ size_t AfterLastSeparator(const Text& path) {
 
 }  // namespace
 
-Text TrimSpaces(const Text& text) {
-  const size_t first = text.find_first_not_of(u' ');
-  if (first == Text::npos) return Text();
-  const size_t last = text.find_last_not_of(u' ');
-  return text.substr(first, last - first + 1);
-}
-
-Text FieldAt(const Text& text, int32_t index, const Text& delimiter) {
-  if (index < 1) return Text();
-  // An empty delimiter never matches, so the whole text is the only field.
-  if (delimiter.empty()) return index == 1 ? text : Text();
-  size_t fieldStart = 0;
-  int32_t fieldNumber = 1;
-  while (true) {
-    const size_t end = text.find(delimiter, fieldStart);
-    if (end == Text::npos) {
-      return fieldNumber == index ? text.substr(fieldStart) : Text();
-    }
-    if (fieldNumber == index) return text.substr(fieldStart, end - fieldStart);
-    fieldStart = end + delimiter.size();
-    ++fieldNumber;
-  }
-}
-
-Text LeftOf(const Text& text, int32_t count) {
-  if (count <= 0) return Text();
-  return text.substr(0, static_cast<size_t>(count));
-}
-
-Text RightOf(const Text& text, int32_t count) {
-  if (count <= 0) return Text();
-  const size_t n = static_cast<size_t>(count);
-  return n >= text.size() ? text : text.substr(text.size() - n);
-}
-
 int32_t StringsEqual(const Text& a, const Text& b) { return a == b ? 1 : 0; }
 
 Text FileNameOf(const Text& path, int32_t flags) {

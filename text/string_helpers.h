@@ -7,18 +7,6 @@
 // Flag for FileNameOf: drop the name's extension.
 constexpr int32_t NoExtension = 1;
 
-// The text without leading and trailing U+0020; tabs and other white space stay.
-Text TrimSpaces(const Text& text);
-
-// The index-th field (1-based) of text split at delimiter. Adjacent
-// delimiters enclose an empty field; an index past the last field gives "".
-// A delimiter of two or more characters is matched as a whole.
-Text FieldAt(const Text& text, int32_t index, const Text& delimiter);
-
-// The first / last count code units, count clamped to 0..length.
-Text LeftOf(const Text& text, int32_t count);
-Text RightOf(const Text& text, int32_t count);
-
 // Lower case under the platform's mapping; A-Z become a-z everywhere.
 Text ToLower(const Text& text);
 

@@ -5,6 +5,7 @@
 
 namespace {
 
+// What an unpaired surrogate that stands for no byte is written as.
 constexpr char16_t kReplacement = 0xFFFD;
 
 // A byte 0x80 to 0xFF that is no part of a character, kept as the lone
@@ -30,8 +31,8 @@ int TrailCount(unsigned char lead) {
 }
 
 // Decodes onto out; a byte run that forms no character becomes one
-// U+FFFD, or with keepBytes one stand-in surrogate per byte.
-void Decode(const char* bytes, size_t count, bool keepBytes, Text* out) {
+// stand-in surrogate per byte.
+void Decode(const char* bytes, size_t count, Text* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
   out->reserve(out->size() + count);  // never more units than bytes
   // Decoded into a block here, which goes onto out whole: a text grows by
@@ -85,11 +86,9 @@ void Decode(const char* bytes, size_t count, bool keepBytes, Text* out) {
         *to++ = static_cast<char16_t>(0xD800 + (c >> 10));
         *to++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
       }
-    } else if (keepBytes) {
+    } else {
       // At most four bytes of a broken sequence, or one.
       for (size_t b = first; b < i; ++b) *to++ = static_cast<char16_t>(kByteStandIn + in[b]);
-    } else {
-      *to++ = kReplacement;  // the byte that broke the sequence is read afresh
     }
   }
   out->append(block, static_cast<size_t>(to - block));
@@ -97,22 +96,15 @@ void Decode(const char* bytes, size_t count, bool keepBytes, Text* out) {
 
 }  // namespace
 
-Text DecodeUtf8(const char* bytes, size_t count) {
-  Text text;
-  text.reserve(count);
-  Decode(bytes, count, false, &text);
-  return text;
-}
-
 Text DecodeUtf8KeepingBytes(const char* bytes, size_t count) {
   Text text;
   text.reserve(count);
-  Decode(bytes, count, true, &text);
+  Decode(bytes, count, &text);
   return text;
 }
 
 void AppendUtf8KeepingBytes(Text* text, const char* bytes, size_t count) {
-  Decode(bytes, count, true, text);
+  Decode(bytes, count, text);
 }
 
 bool HoldsByteStandIns(TextView text) {

@@ -7,10 +7,6 @@
 
 // UTF-8 conversions that never stop at bad input.
 
-// Each maximal ill-formed subpart becomes one U+FFFD, the way the Unicode
-// standard recommends and Windows' CP_UTF8 conversion does.
-Text DecodeUtf8(const char* bytes, size_t count);
-
 // For lines of sheets and for names a POSIX system hands over, which are
 // bytes and need not be UTF-8 (a Latin-1 "Caf\xE9.cue", a title in
 // Windows-1251): each byte that is not part of a well-formed character

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InitTextFiles();
   // A read-ahead of a few bytes: every input crosses its end many times.
   gTextBufferSize = 7;
-  const FileHandle file = OpenTextForReading(path);
+  const FileHandle file = OpenLines(path);
   FUZZ_CHECK(file != 0);
   std::vector<Text> lines;
   while (!AtEnd(file)) {

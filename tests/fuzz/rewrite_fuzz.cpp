@@ -85,10 +85,16 @@ Text TwoSecondsBefore(const Text& time) {
   return earlier;
 }
 
+// The text without the U+0020 spaces at its ends.
+Text TrimSpaces(const Text& text) {
+  const size_t first = text.find_first_not_of(u' ');
+  return first == Text::npos ? Text() : text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
 // The backup's lines as the reader gives them, trimmed of spaces.
 std::vector<Text> TrimmedLines(const Text& path) {
   std::vector<Text> lines;
-  const FileHandle file = OpenTextForReading(path);
+  const FileHandle file = OpenLines(path);
   FUZZ_CHECK(file != 0);
   while (!AtEnd(file)) lines.push_back(TrimSpaces(ReadLine(file)));
   CloseTextFile(file);

@@ -29,6 +29,11 @@ if [ "$build" = windows ]; then
 else
   runner=()
   native() { printf '%s' "$1"; }
+  # GTK keeps a list of recently used files, and its settings, in the home
+  # folder: the journeys' own, not the tester's.
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+    XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
+  mkdir -p "$HOME"
 fi
 
 journey=""

@@ -72,7 +72,7 @@ bool Exists(const Text& path) {
   return fs::exists(Fs(path), ignored);
 }
 
-Text T(const std::string& utf8) { return DecodeUtf8(utf8.data(), utf8.size()); }
+Text T(const std::string& utf8) { return DecodeUtf8KeepingBytes(utf8.data(), utf8.size()); }
 
 bool MakeLink(const Text& target, const Text& path) {
   std::error_code error;

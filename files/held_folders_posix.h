@@ -6,6 +6,8 @@
 
 #include "text/text.h"
 
+// The POSIX side of files/held_folders.h, for the POSIX files beside it.
+
 // A path as the *at system calls take it: a folder descriptor and a name
 // in it. The name is relative to the innermost held folder (HoldFolder)
 // the path lies in, else the whole path, from AT_FDCWD; the held folder

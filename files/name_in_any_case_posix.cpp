@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "files/file_size.h"
-#include "files/posix_name.h"
-#include "files/spelling_on_disk.h"
+#include "files/held_folders_posix.h"
+#include "files/name_in_any_case.h"
 #include "text/posix_path.h"
 #include "text/string_helpers.h"
 
@@ -31,7 +31,7 @@ std::string FoldedAscii(std::string name) {
 }
 
 void ListSpellings(const Text& folder) {
-  ForgetSpellingsOnDisk();
+  ForgetListedNames();
   gSpellings.listed = true;
   gSpellings.folder = folder;
   DIR* listing = OpenFolderEntries(folder);
@@ -45,7 +45,7 @@ void ListSpellings(const Text& folder) {
 
 }  // namespace
 
-Text SpellingOnDisk(const Text& folder, const Text& name) {
+Text FindNameInAnyCase(const Text& folder, const Text& name) {
   if (FileSize(folder + name) >= 1) return name;
   // "GAME.BIN" in a sheet means "game.bin" on the disk it was made on; a
   // case-sensitive file system needs the spelling that is really there.
@@ -60,4 +60,4 @@ Text SpellingOnDisk(const Text& folder, const Text& name) {
   return Text();
 }
 
-void ForgetSpellingsOnDisk() { gSpellings = FolderSpellings(); }
+void ForgetListedNames() { gSpellings = FolderSpellings(); }

@@ -1,9 +1,9 @@
 #include "files/file_size.h"
-#include "files/spelling_on_disk.h"
+#include "files/name_in_any_case.h"
 
 // Windows' own lookup already ignores letter case, and lists nothing.
-Text SpellingOnDisk(const Text& folder, const Text& name) {
+Text FindNameInAnyCase(const Text& folder, const Text& name) {
   return FileSize(folder + name) >= 1 ? name : Text();
 }
 
-void ForgetSpellingsOnDisk() {}
+void ForgetListedNames() {}

@@ -7,9 +7,9 @@
 // system tells letter cases apart, a name that differs only in the case of
 // ASCII letters is found too, and its spelling on disk returned (the first
 // in byte order when several fit). "" when there is no such file.
-// The folder is listed at most once until ForgetSpellingsOnDisk.
-Text SpellingOnDisk(const Text& folder, const Text& name);
+// The folder is listed at most once until ForgetListedNames.
+Text FindNameInAnyCase(const Text& folder, const Text& name);
 
-// Lets go of the listing SpellingOnDisk keeps; called before each sheet,
+// Lets go of the listing FindNameInAnyCase keeps; called before each sheet,
 // so that every sheet sees its folder as it is now.
-void ForgetSpellingsOnDisk();
+void ForgetListedNames();

@@ -1,0 +1,62 @@
+#include "app/image_lookup.h"
+
+#include <string>
+
+#include "files/name_in_any_case.h"
+#include "text/blank_fields.h"
+#include "text/code_page.h"
+#include "text/utf8.h"
+
+const Text kImageSuffixes[3] = {u".bin", u".img", u".iso"};
+
+namespace {
+
+// No file system holds a longer name; a FILE line naming one is no image.
+constexpr size_t kLongestName = 1024;
+
+// The name itself, else with the first suffix that finds a file.
+Text FindWithSuffixes(const Text& sheetFolder, const Text& imageName) {
+  Text found;
+  if (!imageName.empty()) found = FindNameInAnyCase(sheetFolder, imageName);
+  for (const Text& suffix : kImageSuffixes) {
+    if (!found.empty()) break;
+    found = FindNameInAnyCase(sheetFolder, imageName + suffix);
+  }
+  return found;
+}
+
+}  // namespace
+
+bool IsImagePath(TextView path) {
+  const TextView ending = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+  for (const Text& suffix : kImageSuffixes) {
+    if (EqualIgnoringAsciiCase(ending, suffix)) return true;
+  }
+  return false;
+}
+
+Text BareImageName(TextView writtenName) {
+  const size_t lastSeparator = writtenName.find_last_of(u"\\/");
+  const size_t start = lastSeparator == TextView::npos ? 0 : lastSeparator + 1;
+  const size_t end = writtenName.find(u'"', start);
+  const TextView bareName =
+      writtenName.substr(start, end == TextView::npos ? TextView::npos : end - start);
+  return bareName.size() <= kLongestName ? Text(bareName) : Text();
+}
+
+// A name is read in a code page as a whole, folders and all, since the
+// second byte of a double-byte character may be the "\" that separates
+// folders; its bare name is taken after.
+Text FindImage(const Text& sheetFolder, TextView writtenName) {
+  Text found = FindWithSuffixes(sheetFolder, BareImageName(writtenName));
+  if (!found.empty() || !HoldsByteStandIns(writtenName)) return found;
+  const std::string bytes = EncodeUtf8(Text(writtenName));
+  for (const int32_t codePage : kLegacyCodePages) {
+    const Text read = DecodeCodePage(bytes, codePage);
+    if (!read.empty()) found = FindWithSuffixes(sheetFolder, BareImageName(read));
+    if (!found.empty()) break;
+  }
+  return found;
+}
+
+void ForgetImageSearch() { ForgetListedNames(); }
