@@ -75,14 +75,18 @@ printf 'FILE "Game.bin" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00
 cmp -s "$work/images/Game.cue" "$work/game.expected" || fail "the image's sheet is not the three lines"
 
 # So is an answer holding a control character: a NUL would cut the path
-# there, and the empty file "keep" would take the image's sheet.
-mkdir -p "$work/nul"
-: > "$work/nul/keep"
-printf '%s/nul/keep\0x.bin\n%s/nul/Game.bin\n' "$work" "$work" |
-  (cd "$work" && "$brindlet") > "$work/out.txt" 2> "$work/err.txt" || fail "exit code $? for a NUL"
-[ ! -s "$work/nul/keep" ] || fail "an answer holding a NUL wrote into another file"
-[ "$(wc -l < "$work/err.txt")" -eq 1 ] || fail "the refusal of a NUL was not one line on stderr"
-cmp -s "$work/nul/Game.cue" "$work/game.expected" || fail "the answer after a NUL was not asked for"
+# there, and the empty file "keep" would take the image's sheet; a DEL
+# would make a sheet whose name no one can type.
+for control in '\0' '\177'; do
+  rm -rf "$work/nul" && mkdir -p "$work/nul"
+  : > "$work/nul/keep"
+  printf "%s/nul/keep${control}x.bin\n%s/nul/Game.bin\n" "$work" "$work" |
+    (cd "$work" && "$brindlet") > "$work/out.txt" 2> "$work/err.txt" || fail "exit code $? for $control"
+  [ ! -s "$work/nul/keep" ] || fail "an answer holding $control wrote into another file"
+  [ "$(ls "$work/nul" | wc -l)" -eq 2 ] || fail "an answer holding $control made a file"
+  [ "$(wc -l < "$work/err.txt")" -eq 1 ] || fail "the refusal of $control was not one line on stderr"
+  cmp -s "$work/nul/Game.cue" "$work/game.expected" || fail "the answer after $control was not asked for"
+done
 
 # A relative name is taken in the current folder.
 mkdir -p "$work/here"

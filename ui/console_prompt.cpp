@@ -1,3 +1,5 @@
+#include "ui/console_prompt.h"
+
 #include <cstdio>
 #include <string>
 
@@ -6,7 +8,6 @@
 #include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
-#include "ui/file_dialog.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool ReadInputLine(Text* line) {
 // cut a path at a NUL and take what comes before it for another file.
 bool HoldsControlCharacter(const Text& answer) {
   for (char16_t c : answer) {
-    if (c < 0x20) return true;
+    if (c < 0x20 || c == 0x7F) return true;
   }
   return false;
 }

@@ -70,6 +70,3 @@ Text FilterListForDialog(const Text& filter);
 
 // The dialog of the platform the program was built for.
 Text ShowPlatformFileDialog(const FileDialogRequest& request);
-
-// The dialog as a console prompt: used where no display can be opened.
-Text ShowConsoleFileDialog(const FileDialogRequest& request);

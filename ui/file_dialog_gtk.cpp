@@ -7,6 +7,7 @@
 
 #include "text/posix_path.h"
 #include "text/utf8.h"
+#include "ui/console_prompt.h"
 
 namespace {
 
