@@ -93,6 +93,8 @@ new_prefix() {
 export_software() {
   wine regedit /E "$2.utf16" "$1\\Software" > /dev/null 2>&1 < /dev/null
   iconv -f UTF-16 -t UTF-8 "$2.utf16" | tr -d '\r' > "$2"
+  # Two empty exports would compare equal.
+  grep -q '^\[' "$2" || fail "regedit exported nothing of $1\\Software"
 }
 
 # snapshot FILE: the registry and the C: drive, less what wine itself
@@ -135,15 +137,15 @@ value() {
 # expect WHAT ACTUAL WANTED
 expect() { [ "$2" = "$3" ] || fail "$1 is \"$2\", not \"$3\""; }
 
-# The verbs: class under Software\Classes, the placeholder its command line
-# ends in, and what the test gives it.
+# The verbs: class under Software\Classes, key, label, what follows the
+# program on the command line, and what the test gives it (run_verbs).
 verbs=(
-  'SystemFileAssociations\.cue|%1|sheet'
-  'SystemFileAssociations\.bin|%1|image'
-  'SystemFileAssociations\.img|%1|image'
-  'SystemFileAssociations\.iso|%1|image'
-  'Directory|%1|folder'
-  'Directory\Background|%V|folder'
+  'SystemFileAssociations\.cue|Brindlet.Repair|Repair with Brindlet|"%1"|sheet'
+  'SystemFileAssociations\.bin|Brindlet.Repair|Repair with Brindlet|"%1"|image'
+  'SystemFileAssociations\.img|Brindlet.Repair|Repair with Brindlet|"%1"|image'
+  'SystemFileAssociations\.iso|Brindlet.Repair|Repair with Brindlet|"%1"|image'
+  'Directory|Brindlet.Repair|Repair with Brindlet|"%1"|folder'
+  'Directory\Background|Brindlet.Repair|Repair with Brindlet|"%V"|folder'
 )
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlet'
 
@@ -152,7 +154,7 @@ uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlet'
 # it), with its shortcut at SHORTCUT (on the Linux side); its registry is
 # left in $work/installed.reg.
 check_installed() {
-  local root=$1 folder=$2 shortcut=$3 reg=$work/installed.reg other row class placeholder key
+  local root=$1 folder=$2 shortcut=$3 reg=$work/installed.reg other row class id label arguments key
   export_software "$root" "$reg"
   local entry="$root\\$uninstall_key" program="$folder\\brindlet.exe"
   expect DisplayName "$(value "$reg" "$entry" DisplayName)" "Brindlet"
@@ -181,12 +183,12 @@ check_installed() {
     fail "no shortcut at $shortcut leading to $program"
 
   for row in "${verbs[@]}"; do
-    IFS='|' read -r class placeholder _ <<< "$row"
-    key="$root\\Software\\Classes\\$class\\shell\\Brindlet.Repair"
-    expect "$class's verb" "$(value "$reg" "$key" @)" "Repair with Brindlet"
+    IFS='|' read -r class id label arguments _ <<< "$row"
+    key="$root\\Software\\Classes\\$class\\shell\\$id"
+    expect "$class's verb $id" "$(value "$reg" "$key" @)" "$label"
     expect "$class's icon" "$(value "$reg" "$key" Icon)" "$program,0"
     expect "$class's selection model" "$(value "$reg" "$key" MultiSelectModel)" "Player"
-    expect "$class's command" "$(value "$reg" "$key\\command" @)" "\"$program\" \"$placeholder\""
+    expect "$class's command" "$(value "$reg" "$key\\command" @)" "\"$program\" $arguments"
     # Never the type's default action.
     expect "$class's default verb" "$(value "$reg" "${key%\\*}" @)" ""
   done
@@ -198,9 +200,9 @@ check_installed() {
 # sheet, an image or a folder named with spaces and letters beyond ASCII.
 # Each image the sheets name is there (a made-up one), so no dialog comes up.
 run_verbs() {
-  local root=$1 n=0 row class placeholder given folder target line ext
+  local root=$1 n=0 row class id given folder target line ext placeholder
   for row in "${verbs[@]}"; do
-    IFS='|' read -r class placeholder given <<< "$row"
+    IFS='|' read -r class id _ _ given <<< "$row"
     n=$((n + 1))
     folder="$work/verb$n/Spiele Ä Ω"
     mkdir -p "$folder/Disc Ω"
@@ -221,7 +223,11 @@ run_verbs() {
         done
         target=$folder ;;
     esac
-    line=$(value "$work/installed.reg" "$root\\Software\\Classes\\$class\\shell\\Brindlet.Repair\\command" @)
+    line=$(value "$work/installed.reg" "$root\\Software\\Classes\\$class\\shell\\$id\\command" @)
+    # Explorer gives the item's path for %1; a folder's background has no
+    # item, only the folder open, for %V.
+    placeholder=%1
+    [[ $class = *Background ]] && placeholder=%V
     run_line "${line//"$placeholder"/"$(native "$target")"}"
     case $given in
       sheet) cmp -s "$target" "$data/latin1_title.expected.cue" || fail "$class: the sheet was not repaired" ;;
