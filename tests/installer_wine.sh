@@ -16,7 +16,8 @@
 #   brindlet.nsi, from which the older version is built; PAYLOAD_EXE the
 #   program the installer carries.
 set -u
-cmake --build "$1" --target installer > /dev/null || { echo "FAILED: the installer was not built"; exit 1; }
+built=$(cmake --build "$1" --target installer 2>&1) ||
+  { echo "FAILED: the installer was not built: $built"; exit 1; }
 setup_built=$(realpath "$2")
 script=$(realpath "$3")
 payload_exe=$(realpath "$4")
@@ -37,7 +38,7 @@ trap cleanup EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
 # Names beyond ASCII reach wine's command lines intact only under UTF-8.
 export LC_ALL=C.UTF-8
-# Nothing here may show a window; without a display one could not wait.
+# Nothing here should show a window, and no display is given to show one on.
 unset DISPLAY
 failures=0
 scenario=setup
@@ -97,11 +98,12 @@ export_software() {
   grep -q '^\[' "$2" || fail "regedit exported nothing of $1\\Software"
 }
 
-# snapshot FILE: the registry and the C: drive, less what wine itself
-# changes on every start: the metrics under "Temporary System Parameters",
-# remade each time the desktop starts, and the empty folder ~nsuN.tmp that
-# an NSIS uninstaller leaves in the user's temp folder (it runs from a copy
-# of itself there, which is deleted, but not its folder).
+# snapshot FILE: the registry and the C: drive, less two things that are
+# not the installer's: the keys under "Temporary System Parameters", which
+# wine writes afresh whenever its desktop starts, and an empty folder
+# ~nsuN.tmp in the user's temp folder, where every NSIS uninstaller runs
+# from a copy of itself; the copy is deleted, its folder is not. A file
+# left in it still counts.
 snapshot() {
   export_software HKEY_CURRENT_USER "$work/cu.reg"
   export_software HKEY_LOCAL_MACHINE "$work/lm.reg"
@@ -161,12 +163,13 @@ check_installed() {
   expect DisplayVersion "$(value "$reg" "$entry" DisplayVersion)" "$version"
   expect Publisher "$(value "$reg" "$entry" Publisher)" "The Brindlet developers"
   expect DisplayIcon "$(value "$reg" "$entry" DisplayIcon)" "$program,0"
+  expect InstallLocation "$(value "$reg" "$entry" InstallLocation)" "$folder"
   expect UninstallString "$(value "$reg" "$entry" UninstallString)" "\"$folder\\uninstall.exe\""
   expect QuietUninstallString "$(value "$reg" "$entry" QuietUninstallString)" \
     "\"$folder\\uninstall.exe\" /S"
   # The size in KiB of what is in the folder, as NSIS counts it.
   local bytes
-  bytes=$(find "$(on_c "$folder")" -type f -printf '%s\n' | paste -sd+ | bc)
+  bytes=$(find "$(on_c "$folder")" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum }')
   expect EstimatedSize "$(value "$reg" "$entry" EstimatedSize)" "$(printf 'dword:%08x' $((bytes / 1024)))"
   # One entry in Apps & features, in this scope alone.
   [ "$root" = HKEY_CURRENT_USER ] && other=HKEY_LOCAL_MACHINE || other=HKEY_CURRENT_USER
