@@ -1,5 +1,5 @@
 # What an install puts where, and the packages CPack builds from it: a zip
-# for Windows, a .deb for Debian. The version comes from project() alone.
+# for Windows, a .deb for Debian; and the Windows installer. The version comes from project() alone.
 
 set(CPACK_PACKAGE_NAME brindlet)
 set(CPACK_PACKAGE_VENDOR "The Brindlet developers")
@@ -21,6 +21,36 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME brindlet-${PROJECT_VERSION}-windows-x64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+
+  # The installer (cmake --build --preset windows --target installer): the
+  # same files, put in place by an NSIS script, with the winget and Scoop
+  # manifests for it and the zip. The zip is made here too, so that the
+  # Scoop manifest's hash is that of the zip beside it.
+  find_program(MAKENSIS makensis)
+  set(BRINDLET_DOWNLOAD_URL "https://example.invalid/brindlet/releases/${PROJECT_VERSION}"
+      CACHE STRING "A placeholder until releases have a home: the folder the package manifests download the installer and the zip from")
+  set(INSTALLER_FILE ${CPACK_PACKAGE_DIRECTORY}/brindlet-${PROJECT_VERSION}-windows-x64-setup.exe)
+  set(INSTALLER_PAYLOAD ${PROJECT_BINARY_DIR}/installer/brindlet_files.nsh)
+  configure_file(packaging/brindlet_files.nsh.in ${INSTALLER_PAYLOAD} @ONLY)
+  configure_file(packaging/brindlet.nsi.in ${PROJECT_BINARY_DIR}/installer/brindlet.nsi @ONLY)
+  file(GLOB MANIFEST_TEMPLATES packaging/winget/*.in packaging/scoop/*.in)
+  add_custom_command(OUTPUT ${INSTALLER_FILE}
+    COMMAND ${CMAKE_STRIP} -o ${PROJECT_BINARY_DIR}/installer/brindlet.exe $<TARGET_FILE:brindlet>
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CPACK_PACKAGE_DIRECTORY}
+    COMMAND ${MAKENSIS} -V2 ${PROJECT_BINARY_DIR}/installer/brindlet.nsi
+    COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${PROJECT_BINARY_DIR}/CPackConfig.cmake
+    COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} "-DDESCRIPTION=${PROJECT_DESCRIPTION}"
+            -DURL=${BRINDLET_DOWNLOAD_URL}
+            -DINSTALLER=${INSTALLER_FILE}
+            -DZIP=${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.zip
+            -DTEMPLATES=${PROJECT_SOURCE_DIR}/packaging -DOUT=${CPACK_PACKAGE_DIRECTORY}
+            -P ${PROJECT_SOURCE_DIR}/cmake/package_manifests.cmake
+    DEPENDS brindlet ${PROJECT_BINARY_DIR}/installer/brindlet.nsi ${INSTALLER_PAYLOAD}
+            packaging/brindlet.ico README.md LICENSE ${MANIFEST_TEMPLATES}
+            cmake/package_manifests.cmake
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+    VERBATIM)
+  add_custom_target(installer DEPENDS ${INSTALLER_FILE})
 else()
   include(GNUInstallDirs)
   install(TARGETS brindlet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -14,6 +14,8 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev
 # Other cue readers, to read repaired sheets with: cuetools, and chdman
 # (mame-tools), which reads the images too.
 test_packages+=(cuetools mame-tools)
+# The Windows installer (makensis), built and run under wine by the tests.
+test_packages+=(nsis)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.
 test_packages+=(clang libclang-rt-14-dev time)
 
