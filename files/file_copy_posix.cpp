@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/held_folders_posix.h"
+#include "files/platform_file_posix.h"
 
 namespace {
 
@@ -86,16 +87,17 @@ bool NameCopy(const PosixName& copy, const PosixName& target) {
   return error == 0;
 }
 
-// A file of its own beside the target, made only by this call, whose name
-// never ends in ".cue", so that no sweep takes a stray one for a sheet.
+// A file of its own beside the target, whose name never ends in ".cue",
+// so that no sweep takes a stray one for a sheet. Only the holder of the
+// sheet makes it, so one found there is a leftover of a run that was
+// stopped, and is removed first.
 int CreateNamedCopy(const PosixName& target, PosixName* copy) {
-  static unsigned copies = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    *copy = {target.folder, target.name + "." + std::to_string(getpid()) + "-" +
-                                std::to_string(++copies) + ".part"};
+  *copy = {target.folder, NameWithSuffix(target.name, ".brindlet-part")};
+  for (int attempt = 0; attempt < 2; ++attempt) {
     const int fd = openat(copy->folder, copy->name.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
+    if (unlinkat(copy->folder, copy->name.c_str(), 0) != 0) break;
   }
   return -1;
 }
@@ -123,9 +125,17 @@ int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
   const mode_t mode = info.st_mode & 0777;
   const PosixName target = PosixNameOf(destination);
 
-  // Unnamed first: a run killed while copying leaves nothing behind.
-  const int unnamed =
-      openat(target.folder, FolderPart(target.name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+  // Unnamed first: a run killed while copying leaves nothing behind. A
+  // file system that refused to name such a copy once (no /proc, or no
+  // hard links) is not asked again, so that each sheet is copied once.
+  static dev_t unnameableDevice = 0;
+  struct stat folder = {};
+  const bool tryUnnamed =
+      fstatat(target.folder, FolderPart(target.name).c_str(), &folder, 0) != 0 ||
+      folder.st_dev != unnameableDevice;
+  const int unnamed = tryUnnamed ? openat(target.folder, FolderPart(target.name).c_str(),
+                                          O_TMPFILE | O_RDWR | O_CLOEXEC, mode)
+                                 : -1;
   if (unnamed >= 0) {
     const bool copied = CopyContent(from, info.st_size, unnamed) && fsync(unnamed) == 0;
     const PosixName self = {AT_FDCWD, "/proc/self/fd/" + std::to_string(unnamed)};
@@ -134,6 +144,7 @@ int32_t CopyOpenFileTo(PlatformFile source, const Text& destination) {
     if (error == 0) FlushFolderOf(target);
     if (error == 0 || !copied || error == EEXIST) return error == 0 ? 1 : 0;
     // No /proc, or no hard links on this file system: a named copy below.
+    unnameableDevice = folder.st_dev;
   }
 
   PosixName copy;

@@ -21,7 +21,8 @@ enum class Opening {
   HeldElsewhere,      // another opener holds it: another run, or another program
   NotPermitted,       // this process may not open it as it asked
   NotAFile,           // a link, a folder, a device, a FIFO, ...
-  FileSystemRefused,  // the file system takes no writes at all (mounted read-only)
+  NameTooLong,        // longer than the file system takes (with ".bak", say)
+  FileSystemRefused,  // no writes at all: read-only, full, or failing
 };
 
 // An existing file, for a look at its first bytes: no lock is taken and

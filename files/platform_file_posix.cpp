@@ -6,17 +6,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "files/held_folders_posix.h"
 
-namespace {
-
-// What a refused open says of the file.
-Opening RefusalOf(int error) {
+Opening OpeningOfError(int error) {
   switch (error) {
     case ENOENT:
       return Opening::Missing;
+    case ENAMETOOLONG:
+      return Opening::NameTooLong;
     case EROFS:
+    case ENOSPC:
+    case EDQUOT:
+    case EIO:
       return Opening::FileSystemRefused;
     case EACCES:
     case EPERM:
@@ -26,8 +29,6 @@ Opening RefusalOf(int error) {
       return Opening::NotAFile;  // a link (ELOOP), a socket (ENXIO), a folder (EISDIR)
   }
 }
-
-}  // namespace
 
 bool HeldElsewhere(int fd, int operation) {
   while (flock(fd, operation | LOCK_NB) != 0) {
@@ -40,7 +41,7 @@ bool HeldElsewhere(int fd, int operation) {
 Opening OpenRegularFile(const Text& path, int flags, int lock, int* fd, struct stat* info) {
   const PosixName name = PosixNameOf(path);
   const int opened = openat(name.folder, name.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (opened < 0) return RefusalOf(errno);
+  if (opened < 0) return OpeningOfError(errno);
   Opening opening = Opening::Opened;
   if (fstat(opened, info) != 0 || !S_ISREG(info->st_mode)) {
     opening = Opening::NotAFile;
@@ -95,3 +96,16 @@ int32_t WritePlatformFile(PlatformFile file, const void* bytes, int32_t count) {
 }
 
 void ClosePlatformFile(PlatformFile file) { close(static_cast<int>(file)); }
+
+std::string NameWithSuffix(const std::string& name, const std::string& suffix) {
+  constexpr size_t kLongestName = 255;
+  const size_t start = name.rfind('/') + 1;  // npos + 1 is 0
+  if (name.size() - start + suffix.size() <= kLongestName) return name + suffix;
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (size_t at = start; at < name.size(); ++at) {
+    hash = (hash ^ static_cast<unsigned char>(name[at])) * 16777619u;
+  }
+  char tag[10];
+  std::snprintf(tag, sizeof tag, "~%08x", static_cast<unsigned>(hash));
+  return name.substr(0, start + kLongestName - suffix.size() - 9) + tag + suffix;
+}

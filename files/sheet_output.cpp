@@ -21,7 +21,8 @@ struct SheetOutput {
   std::string pending;      // bytes not compared or kept yet
   bool differs = false;
   PlatformFile newFile = kNoPlatformFile;  // made once the content outgrows memory
-  bool failed = false;  // the new file refused bytes: a full disk, a size limit
+  bool failed = false;  // the new file refused bytes, or could not be made
+  SheetPut refusal = SheetPut::FileSystemFailed;  // what a failure ends the put as
   bool sheetChanged = false;  // someone else put another file at the sheet's name
 };
 
@@ -83,8 +84,11 @@ void StartNewFile(SheetOutput& output) {
     output.sheetChanged = true;
     return;
   }
-  output.newFile = CreateNewSheetFile(output.sheetPath);
-  output.failed = output.newFile == kNoPlatformFile;
+  const Opening made = CreateNewSheetFile(output.sheetPath, &output.newFile);
+  output.failed = made != Opening::Opened;
+  // A folder or a name too long where the new file should be is this
+  // sheet's trouble alone; a full or read-only disk is every sheet's.
+  if (output.failed && made != Opening::FileSystemRefused) output.refusal = SheetPut::Refused;
   for (int64_t at = 0; at < output.matched && !output.failed; at += kBlockSize) {
     const int32_t count = static_cast<int32_t>(std::min<int64_t>(kBlockSize, output.matched - at));
     output.failed = ReadPlatformFileAt(output.sheet, at, gSheetBlock, count) != count;
@@ -145,7 +149,7 @@ SheetPut Put(SheetOutput& output) {
   Settle(output);
   if (output.sheetChanged || output.failed) {
     Drop(output);
-    return output.sheetChanged ? SheetPut::LeftAlone : SheetPut::FileSystemFailed;
+    return output.sheetChanged ? SheetPut::LeftAlone : output.refusal;
   }
   const SheetPut put =
       PutNewSheetFileInPlace(output.sheetPath, output.newFile, output.sheet, output.stamp,

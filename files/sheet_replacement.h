@@ -29,7 +29,8 @@ enum class SheetPut {
   Replaced,          // the new sheet is in place, the old one kept where wanted
   Unchanged,         // the new bytes were the sheet's own: nothing was written
   LeftAlone,         // someone else changed the sheet meanwhile; theirs stands
-  FileSystemFailed,  // no room, no permission, an I/O error: the sheet stands as it was
+  Refused,           // refused for this sheet alone (its name, a folder in the way): as it was
+  FileSystemFailed,  // no room, a read-only disk, an I/O error: the sheet stands as it was
 };
 
 // Takes an existing sheet to be replaced: a regular file, never reached
@@ -51,11 +52,11 @@ bool IsStillTheSheet(const Text& path, const SheetStamp& stamp);
 Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
                    int64_t* size);
 
-// The new sheet's own file beside the sheet, empty, open for writing. Its
-// name never ends in ".cue"; a leftover of a run that was stopped, which
-// only the sheet's holder could have made, is removed first.
-// kNoPlatformFile when the folder takes no new file.
-PlatformFile CreateNewSheetFile(const Text& sheetPath);
+// The new sheet's own file beside the sheet, empty, open for writing and
+// reading, in *file. Its name never ends in ".cue"; a leftover of a run
+// that was stopped, which only the sheet's holder could have made, is
+// removed first. NotAFile where something else stands at that name.
+Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file);
 
 // Closes the new sheet's file and removes it.
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile);
@@ -63,10 +64,12 @@ void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile);
 // Puts the new sheet's file in the sheet's place and closes both files.
 // With a held sheet: only if it is still as stamped, keeping it first
 // under backupPath when keepBackup is set. Without one (kNoPlatformFile),
-// the sheet must still be missing. Replaced, LeftAlone or FileSystemFailed;
-// on any but Replaced the new file is removed and the sheet left as it was.
+// the sheet must still be missing. Replaced, LeftAlone, Refused or
+// FileSystemFailed; on any but Replaced the new file is removed and the
+// sheet left as it was.
 SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
                                 const SheetStamp& stamp, bool keepBackup, const Text& backupPath);
 
-// Where the new sheet is written before it takes the sheet's place.
-inline Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new"; }
+// Where the new sheet is written before it takes the sheet's place: the
+// sheet's name with ".brindlet-new", cut to fit where it would not.
+Text NewSheetPathFor(const Text& sheetPath);

@@ -13,6 +13,8 @@
 #include "files/file_copy_posix.h"
 #include "files/held_folders_posix.h"
 #include "files/platform_file_posix.h"
+#include "files/sheet_metadata_posix.h"
+#include "text/posix_path.h"
 
 namespace {
 
@@ -54,26 +56,56 @@ bool FlushUnlessRenameOrdersData(int file, dev_t device) {
   return lastOrders || fdatasync(file) == 0;
 }
 
-// The permissions a new file is given here, under this process's umask.
-mode_t CreationMode() {
-  static const mode_t mode = [] {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-  }();
-  return mode;
+// Refusals that every later sheet would meet too: no room, a quota, a
+// file system that takes no writes, a disk that fails. Any other refusal
+// is about the one sheet (its name, a folder in the way, a folder that
+// forbids it), which is passed over while the run goes on.
+bool RefusalEndsRun(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EROFS || error == EIO;
 }
 
-// The new sheet takes the old one's group and owner where this process
-// may give them (a group it belongs to; any owner as root), else it keeps
-// the ones it was made with. A sheet of this process's own owner and group
-// needs nothing: so is the new file, unless the folder has the
-// set-group-ID bit, whose group the old sheet then has too.
-void GiveOwnerAndGroupOf(const struct stat& sheet, int newFile) {
-  static const uid_t owner = geteuid();
-  static const gid_t group = getegid();
-  if (sheet.st_gid != group) static_cast<void>(fchown(newFile, -1, sheet.st_gid) == 0);
-  if (sheet.st_uid != owner) static_cast<void>(fchown(newFile, sheet.st_uid, -1) == 0);
+// The folder a name lies in, looked at, for the sticky bit.
+bool LookAtFolderOf(const PosixName& name, struct stat* info) {
+  const size_t slash = name.name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : name.name.substr(0, slash + 1);
+  return fstatat(name.folder, folder.c_str(), info, 0) == 0;
+}
+
+// Takes back a backup kept a moment ago for a sheet that was then not
+// replaced: the sheet's own file under its second name, or a copy of it.
+void TakeBackBackup(const Text& backupPath, const struct stat& sheet) {
+  const PosixName backup = PosixNameOf(backupPath);
+  struct stat info;
+  if (LookWithoutFollowing(backup, &info) && S_ISREG(info.st_mode) &&
+      (SameFile(info, sheet) || info.st_size == sheet.st_size)) {
+    unlinkat(backup.folder, backup.name.c_str(), 0);
+  }
+}
+
+// Writes newFile's bytes over the sheet's own from its start, cuts the
+// sheet there and flushes it: the sheet keeps its file, and with it all
+// that the file carries. A write clears a file capability, which is set
+// again. 0, or the error that stopped it.
+int WriteOverSheet(int newFile, int sheet) {
+  const Attributes attributes = AttributesOf(sheet);
+  char block[64 * 1024];
+  off_t at = 0;
+  while (true) {
+    const ssize_t got = pread(newFile, block, sizeof block, at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) break;
+    for (ssize_t put = 0; put < got;) {
+      const ssize_t wrote = pwrite(sheet, block + put, static_cast<size_t>(got - put), at + put);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) return wrote < 0 ? errno : EIO;
+      put += wrote;
+    }
+    at += got;
+  }
+  if (ftruncate(sheet, at) != 0 || fdatasync(sheet) != 0) return errno;
+  SetAttributes(sheet, attributes);
+  return 0;
 }
 
 bool IsHeld(const struct stat& info, const SheetStamp& held) {
@@ -144,7 +176,9 @@ SheetPut PutWithoutReplacing(const PosixName& from, const PosixName& to) {
     return SheetPut::Replaced;
   }
   if (errno == EEXIST) return SheetPut::LeftAlone;
-  if (errno != EINVAL && errno != ENOSYS) return SheetPut::FileSystemFailed;
+  if (errno != EINVAL && errno != ENOSYS) {
+    return RefusalEndsRun(errno) ? SheetPut::FileSystemFailed : SheetPut::Refused;
+  }
   // No RENAME_NOREPLACE here: a link refuses to replace as well.
   if (linkat(from.folder, fromName, to.folder, toName, 0) == 0) {
     unlinkat(from.folder, fromName, 0);
@@ -153,31 +187,48 @@ SheetPut PutWithoutReplacing(const PosixName& from, const PosixName& to) {
   if (errno == EEXIST) return SheetPut::LeftAlone;
   struct stat info;
   if (LookWithoutFollowing(to, &info) || errno != ENOENT) return SheetPut::LeftAlone;
-  return renameat(from.folder, fromName, to.folder, toName) == 0 ? SheetPut::Replaced
-                                                                  : SheetPut::FileSystemFailed;
+  if (renameat(from.folder, fromName, to.folder, toName) == 0) return SheetPut::Replaced;
+  return RefusalEndsRun(errno) ? SheetPut::FileSystemFailed : SheetPut::Refused;
 }
 
+// The rename keeps the sheet's name on the old file or the new one at
+// every instant, and is taken wherever the new file can carry all that the
+// old one does and the folder lets this process replace the sheet. Where
+// not (another user's sheet, an attribute only the owner may set, a sticky
+// folder), the new bytes are written over the sheet itself, after a
+// flushed copy of it is kept as the backup: a kill half-way leaves the
+// sheet half-written, but its original is safe.
 SheetPut ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& stamp,
-                            bool keepBackup, const Text& backupPath, const PosixName& from,
-                            const PosixName& to) {
-  struct stat now;
+                          bool keepBackup, const Text& backupPath, const PosixName& from,
+                          const PosixName& to) {
+  struct stat now, folder;
   if (!LookWithoutFollowing(to, &now) || !SameStamp(StampOf(now), stamp)) {
     return SheetPut::LeftAlone;
   }
-  GiveOwnerAndGroupOf(now, newFile);
-  // After the owner: a change of owner clears the set-user-ID bits.
-  if ((now.st_mode & 07777) != CreationMode()) fchmod(newFile, now.st_mode & 07777);
-  if (keepBackup) {
-    const SheetPut backup = KeepBackup(sheet, now, to, backupPath);
-    if (backup != SheetPut::Replaced) return backup;
+  const int held = static_cast<int>(sheet);
+  if (LookAtFolderOf(to, &folder) && MayReplaceIn(folder, now) &&
+      GiveMetadataOf(held, now, newFile)) {
+    if (keepBackup) {
+      const SheetPut backup = KeepBackup(sheet, now, to, backupPath);
+      if (backup != SheetPut::Replaced) return backup;
+    }
+    if (FlushUnlessRenameOrdersData(newFile, now.st_dev) &&
+        renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str()) == 0) {
+      return SheetPut::Replaced;
+    }
+    const int error = errno;
+    if (keepBackup) TakeBackBackup(backupPath, now);
+    return RefusalEndsRun(error) ? SheetPut::FileSystemFailed : SheetPut::Refused;
   }
-  if (!FlushUnlessRenameOrdersData(newFile, now.st_dev)) return SheetPut::FileSystemFailed;
-  return renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str()) == 0
-             ? SheetPut::Replaced
-             : SheetPut::FileSystemFailed;
+  if (keepBackup && CopyOpenFileTo(sheet, backupPath) == 0) return SheetPut::FileSystemFailed;
+  return WriteOverSheet(newFile, held) == 0 ? SheetPut::Replaced : SheetPut::FileSystemFailed;
 }
 
 }  // namespace
+
+Text NewSheetPathFor(const Text& sheetPath) {
+  return TextOfPosixPath(NameWithSuffix(PosixPath(sheetPath), ".brindlet-new").c_str());
+}
 
 Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
   struct stat info;
@@ -199,16 +250,22 @@ Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* back
   return opening;
 }
 
-PlatformFile CreateNewSheetFile(const Text& sheetPath) {
+Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
   const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
   for (int attempt = 0; attempt < 2; ++attempt) {
+    // Read back too, where the sheet is changed in place.
     const int fd = openat(name.folder, name.name.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) break;
-    unlinkat(name.folder, name.name.c_str(), 0);
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      *file = fd;
+      return Opening::Opened;
+    }
+    // A folder there, or anything this process may not remove, is no
+    // leftover of its own.
+    if (errno != EEXIST || unlinkat(name.folder, name.name.c_str(), 0) != 0) break;
   }
-  return kNoPlatformFile;
+  if (errno == EEXIST || errno == EISDIR || errno == EPERM) return Opening::NotAFile;
+  return OpeningOfError(errno);
 }
 
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {

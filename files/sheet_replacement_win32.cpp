@@ -95,7 +95,11 @@ Opening RefusalOf(DWORD error) {
       return Opening::HeldElsewhere;
     case ERROR_ACCESS_DENIED:
       return Opening::NotPermitted;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return Opening::NameTooLong;
     case ERROR_WRITE_PROTECT:
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
       return Opening::FileSystemRefused;
     default:
       return Opening::NotAFile;
@@ -131,16 +135,24 @@ Opening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup, in
   return Opening::Opened;
 }
 
-PlatformFile CreateNewSheetFile(const Text& sheetPath) {
+Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new"; }
+
+Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
   const Text path = NewSheetPathFor(sheetPath);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const HANDLE handle = OpenDiskFile(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-    if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<PlatformFile>(handle);
+    const HANDLE handle = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL);
+    if (handle != INVALID_HANDLE_VALUE) {
+      *file = reinterpret_cast<PlatformFile>(handle);
+      return Opening::Opened;
+    }
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    DeleteFileW(WidePath(path).c_str());
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return RefusalOf(error);
+    // A folder there, or anything else this process may not remove, is
+    // no leftover of its own.
+    if (!DeleteFileW(WidePath(path).c_str())) return Opening::NotAFile;
   }
-  return kNoPlatformFile;
+  return Opening::NotAFile;
 }
 
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
