@@ -1,5 +1,6 @@
 #include "app/end_run.h"
 
+#include "app/run_report.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
 #include "files/text_file.h"
@@ -11,6 +12,7 @@ void EndRun() {
   // may end in the middle of a sweep, with both its listings open.
   CloseAllTextFiles();
   FinishAllListings();
+  FinishReport();
   const int32_t exitCode = gRun.exitCode;
   ClearRunState();
   EndProcess(exitCode);

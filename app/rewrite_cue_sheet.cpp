@@ -4,6 +4,7 @@
 
 #include "app/cue_file_line.h"
 #include "app/end_run.h"
+#include "app/passed_over.h"
 #include "files/sheet_repair.h"
 #include "files/spelling_on_disk.h"
 #include "files/text_file.h"
@@ -234,35 +235,49 @@ bool ShiftedIndexTimes(TextView time, Text* index00, Text* index01) {
   return true;
 }
 
-void RewriteCueSheet(const Text& sheetPath) {
+bool RebuildSheetLines(FileHandle source, FileHandle output, const Text& sheetFolder) {
+  ForgetSpellingsOnDisk();
+  TrackState track;
+  // One text for every line: a long line's room serves the lines after it.
+  Text line;
+  bool firstLine = true;
+  while (!AtEnd(source) && !track.questionFailed) {
+    ReadLineInto(source, &line);
+    // Notepad starts a UTF-8 file with a byte-order mark; left there it
+    // would hide the keyword of the first line, usually the only FILE line.
+    if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+    firstLine = false;
+    WriteLineFor(output, TrimBlanks(line), sheetFolder, track);
+  }
+  return !track.questionFailed;
+}
+
+Outcome RewriteCueSheet(const Text& sheetPath) {
   // The first backup is the sheet as the user had it; it is never replaced,
   // so every later run rebuilds from that same original. The sheet on disk
   // keeps its old bytes until the new ones are complete, every image found
   // and every question answered, and then changes in one step.
   const SheetRepair repair = OpenSheetForRepair(sheetPath);
   if (repair.opening == SheetOpening::NoBackup) EndRun();
-  if (repair.opening != SheetOpening::Ready) return;
-  const Text sheetFolder = FolderOf(sheetPath);
-  ForgetSpellingsOnDisk();
+  if (repair.opening != SheetOpening::Ready) return WhyPassedOver(sheetPath, repair);
 
-  TrackState track;
-  // One text for every line: a long line's room serves the lines after it.
-  Text line;
-  bool firstLine = true;
-  while (!AtEnd(repair.source) && !track.questionFailed) {
-    ReadLineInto(repair.source, &line);
-    // Notepad starts a UTF-8 file with a byte-order mark; left there it
-    // would hide the keyword of the first line, usually the only FILE line.
-    if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
-    firstLine = false;
-    WriteLineFor(repair.output, TrimBlanks(line), sheetFolder, track);
-  }
+  const bool complete = RebuildSheetLines(repair.source, repair.output, FolderOf(sheetPath));
   CloseTextFile(repair.source);
-  if (track.questionFailed) {
+  if (!complete) {
     CloseTextFile(repair.output);  // dropped: the sheet stays as it was
-    return;
+    return Outcome::NotAsked;
   }
   // A file system that refuses the new sheet or its backup will refuse the
   // next sheet's too: the run ends, every sheet as it was or repaired.
-  if (PutSheetInPlace(repair.output) == SheetPut::FileSystemFailed) EndRun();
+  switch (PutSheetInPlace(repair.output)) {
+    case SheetPut::Replaced:
+      return Outcome::Repaired;
+    case SheetPut::Unchanged:
+      return Outcome::AlreadyRight;
+    case SheetPut::LeftAlone:
+      return Outcome::ChangedMeanwhile;
+    case SheetPut::FileSystemFailed:
+      break;
+  }
+  EndRun();
 }

@@ -84,6 +84,10 @@ void LetGo(SheetOutput& output) {
 }  // namespace
 
 void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count) {
+  if (output.preview != nullptr) {
+    output.preview->append(bytes, count);
+    return;
+  }
   // A block at most is ever pending, however long the line written.
   while (count > 0) {
     const size_t piece = std::min(count, kBlockSize - output.pending.size());

@@ -28,6 +28,9 @@ struct SheetOutput {
   PlatformFile newFile = kNoPlatformFile;  // made once the content outgrows memory
   bool failed = false;  // the new file refused bytes: a full disk, a size limit
   bool sheetChanged = false;  // someone else put another file at the sheet's name
+  // A preview (files/held_sheet.h): every byte gathers here, none is
+  // compared or written.
+  std::string* preview = nullptr;
 };
 
 void AppendToSheetOutput(SheetOutput& output, const char* bytes, size_t count);

@@ -34,6 +34,7 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   // The sheet first: holding it is what keeps an overlapping run away from
   // it and from its backup.
   const SheetHold hold = HoldSheet(sheetPath, &output->sheet, &output->stamp);
+  repair.hold = hold;
   if (hold == SheetHold::HeldElsewhere || hold == SheetHold::NotWritable ||
       hold == SheetHold::NotAFile) {
     Discard(output);
@@ -45,6 +46,7 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   int64_t backupSize = 0;
   const BackupOpening opening =
       OpenBackup(output->backupPath, output->stamp, &backup, &backupSize);
+  repair.backup = opening;
   if (opening == BackupOpening::HeldElsewhere || opening == BackupOpening::NotAFile) {
     Discard(output);
     return repair;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/sheet_put.h"
+#include "files/sheet_replacement.h"
 #include "files/text_file.h"
 #include "text/text.h"
 
@@ -21,6 +22,9 @@ struct SheetRepair {
   SheetOpening opening = SheetOpening::PassedOver;
   FileHandle source = 0;  // the lines to rebuild from: the backup, or the sheet before its first one
   FileHandle output = 0;  // the new sheet; closing it without PutSheetInPlace drops it
+  // How the sheet and its backup were found: why one was passed over.
+  SheetHold hold = SheetHold::Missing;
+  BackupOpening backup = BackupOpening::Missing;
 };
 
 // Opens a sheet for its repair. Passed over: a sheet that is a symbolic
