@@ -1,6 +1,9 @@
 #include "tests/support/run_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
+#include <sstream>
 
 #include "app/end_run.h"
 #include "app/rewrite_cue_sheet.h"
@@ -40,9 +43,9 @@ void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action) {
 
 const std::vector<FileDialogRequest>& DialogRequests() { return gRequests; }
 
-bool RunProgramToEnd(const std::vector<Text>& paths) {
+bool RunProgramToEnd(const std::vector<Text>& paths, const RunOptions& options) {
   try {
-    RunBrindlet(paths);
+    RunBrindlet(paths, options);
   } catch (const RunEnded& ended) {
     return ended.exitCode == 0;
   }
@@ -56,4 +59,17 @@ bool RewriteReturned(const Text& sheetPath) {
     return false;
   }
   return true;
+}
+
+std::vector<std::string> ReportOfRun(const std::vector<Text>& paths, const RunOptions& options) {
+  testing::internal::CaptureStdout();
+  const bool ended = RunProgramToEnd(paths, options);
+  std::istringstream output(testing::internal::GetCapturedStdout());
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(output, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  if (!ended) lines.push_back("<the run did not end with code 0>");
+  return lines;
 }
