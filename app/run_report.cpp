@@ -124,7 +124,8 @@ bool KeepsSheet(Outcome outcome) {
 }
 
 void FinishReport() {
-  if (!gReport.workingOn.empty()) Report(Outcome::Stopped, gReport.workingOn);
+  const Text stoppedAt = gReport.workingOn;  // Report clears it
+  if (!stoppedAt.empty()) Report(Outcome::Stopped, stoppedAt);
   if (gReport.options.verbose || gReport.options.dryRun) {
     const int64_t* n = gReport.counts;
     WriteConsoleLine(Text(gReport.options.dryRun ? u"total (dry run): " : u"total: ") +
