@@ -10,6 +10,7 @@
 #include "files/path_kind.h"
 #include "files/platform_file.h"
 #include "files/sheet_repair.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -119,6 +120,17 @@ struct Disc {
   Text name;
 };
 
+// A sweep reaches the sheets of a folder itself through its "." entry:
+// "games/./" is grouped with "games/", and its playlist named from there.
+Text FolderOfGame(Text folder) {
+  while (folder.size() >= 2 && folder[folder.size() - 2] == u'.' &&
+         IsFolderSeparator(folder.back()) &&
+         (folder.size() == 2 || IsFolderSeparator(folder[folder.size() - 3]))) {
+    folder.resize(folder.size() - 2);
+  }
+  return folder;
+}
+
 }  // namespace
 
 DiscOfGame DiscOf(const Text& sheetName) {
@@ -146,8 +158,8 @@ std::string PlaylistBytes(const std::vector<Text>& sheetNames) {
 }
 
 void RememberForPlaylist(const Text& sheetPath) {
-  const Text folder = FolderOf(sheetPath);
-  const Text name = sheetPath.substr(folder.size());
+  const Text name = sheetPath.substr(FolderOf(sheetPath).size());
+  const Text folder = FolderOfGame(FolderOf(sheetPath));
   for (FolderSheets& sheets : gFolders) {
     if (sheets.folder != folder) continue;
     if (std::find(sheets.names.begin(), sheets.names.end(), name) == sheets.names.end()) {
