@@ -24,6 +24,7 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "files/file_copy.h"
+#include "tests/support/report_of_run.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/report_of_run.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"

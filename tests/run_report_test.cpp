@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "files/platform_file.h"
+#include "tests/support/report_of_run.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 

@@ -1,9 +1,6 @@
 #include "tests/support/run_harness.h"
 
-#include <gtest/gtest.h>
-
 #include <deque>
-#include <sstream>
 
 #include "app/end_run.h"
 #include "app/rewrite_cue_sheet.h"
@@ -59,17 +56,4 @@ bool RewriteReturned(const Text& sheetPath) {
     return false;
   }
   return true;
-}
-
-std::vector<std::string> ReportOfRun(const std::vector<Text>& paths, const RunOptions& options) {
-  testing::internal::CaptureStdout();
-  const bool ended = RunProgramToEnd(paths, options);
-  std::istringstream output(testing::internal::GetCapturedStdout());
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(output, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  if (!ended) lines.push_back("<the run did not end with code 0>");
-  return lines;
 }

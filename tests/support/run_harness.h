@@ -31,8 +31,5 @@ const std::vector<FileDialogRequest>& DialogRequests();
 // arguments; true when it ended through EndRun with exit code 0.
 bool RunProgramToEnd(const std::vector<Text>& paths = {}, const RunOptions& options = {});
 
-// The same, and the lines it wrote to standard output, its report.
-std::vector<std::string> ReportOfRun(const std::vector<Text>& paths, const RunOptions& options);
-
 // Calls RewriteCueSheet; true when it returned, false when it ended the run.
 bool RewriteReturned(const Text& sheetPath);
