@@ -8,7 +8,7 @@
 
 namespace {
 
-// The words of each outcome's line, in the order of the enum.
+// The words that begin the line of each outcome.
 struct OutcomeWords {
   Outcome outcome;
   TextView words;
@@ -89,6 +89,14 @@ Text Number(int64_t value) {
   return Text(digits.begin(), digits.end());
 }
 
+// The line a report gives for an outcome: its words, ": ", the path.
+Text ReportLine(Outcome outcome, const Text& shownPath) {
+  for (const OutcomeWords& words : kWords) {
+    if (words.outcome == outcome) return Text(words.words) + u": " + shownPath;
+  }
+  return shownPath;
+}
+
 }  // namespace
 
 void StartReport(const RunOptions& options) {
@@ -99,13 +107,6 @@ void StartReport(const RunOptions& options) {
 void SetShownFrom(const Text& folder) { gReport.shownFrom = folder; }
 
 const RunOptions& Options() { return gReport.options; }
-
-Text ReportLine(Outcome outcome, const Text& shownPath) {
-  for (const OutcomeWords& words : kWords) {
-    if (words.outcome == outcome) return Text(words.words) + u": " + shownPath;
-  }
-  return shownPath;
-}
 
 void Report(Outcome outcome, const Text& path) {
   gReport.workingOn.clear();

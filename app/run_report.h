@@ -58,6 +58,3 @@ bool KeepsSheet(Outcome outcome);
 // Ends the report: the line of counts, the output flushed, and the exit
 // code of a run with options that the disk stopped. EndRun calls it.
 void FinishReport();
-
-// The line a report gives for an outcome, path as shown.
-Text ReportLine(Outcome outcome, const Text& shownPath);

@@ -88,5 +88,14 @@ grep -qxF 'repaired: lib\games\Café (CD 2).cue' "$work/piped.txt" ||
   fail "no piped line: $(head -3 "$work/piped.txt")"
 [ "$before" = "$(files)" ] || fail "the dry run changed the library"
 
+# --version and --help answer on the console too; an unknown option is a
+# usage error.
+(cd "$work" && timeout 60 wine cmd /c "$exe" --version < /dev/null 2> /dev/null | tr -d '\r' > "$work/version.txt")
+grep -qx 'brindlet [0-9.]*' "$work/version.txt" || fail "--version: $(cat "$work/version.txt")"
+(cd "$work" && timeout 60 wine cmd /c "$exe -x lib & echo exit %errorlevel%" < /dev/null 2>&1 |
+  tr -d '\r' > "$work/usage.txt")
+grep -qx 'brindlet: unknown option -x' "$work/usage.txt" && grep -qx 'exit 2' "$work/usage.txt" ||
+  fail "an unknown option: $(cat "$work/usage.txt")"
+
 [ "$failures" -eq 0 ] && echo "wine library: all passed"
 [ "$failures" -eq 0 ]
