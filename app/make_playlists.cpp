@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/end_run.h"
 #include "app/run_report.h"
@@ -131,8 +132,14 @@ Text FolderOfGame(Text folder) {
   return folder;
 }
 
-}  // namespace
+// A sheet's place in a game: the playlist's name and the disc's number.
+struct DiscOfGame {
+  Text playlistName;  // "" when the name holds no disc marker
+  int disc = 0;
+};
 
+// Reads the disc marker of a sheet's bare name ("Game (Disc 2).cue"): the
+// first one, after a blank.
 DiscOfGame DiscOf(const Text& sheetName) {
   DiscOfGame game;
   const size_t dot = sheetName.rfind(u'.');
@@ -156,6 +163,8 @@ std::string PlaylistBytes(const std::vector<Text>& sheetNames) {
   for (const Text& name : sheetNames) bytes += EncodeUtf8(name) + "\n";
   return bytes;
 }
+
+}  // namespace
 
 void RememberForPlaylist(const Text& sheetPath) {
   const Text name = sheetPath.substr(FolderOf(sheetPath).size());

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "text/text.h"
 
 // Playlists (.m3u) for games of several discs, which emulators read to
@@ -25,15 +22,3 @@ void ForgetPlaylistSheets();
 // the user's and is left as it is; an empty file gives way. In a dry run
 // nothing is written.
 void WritePlaylists();
-
-// A sheet's place in a game: the playlist's name and the disc's number.
-struct DiscOfGame {
-  Text playlistName;  // "" when the name holds no disc marker
-  int disc = 0;
-};
-
-// Reads the disc marker of a sheet's bare name ("Game (Disc 2).cue").
-DiscOfGame DiscOf(const Text& sheetName);
-
-// The playlist's bytes for sheets' bare names, in disc order.
-std::string PlaylistBytes(const std::vector<Text>& sheetNames);
