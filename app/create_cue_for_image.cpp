@@ -33,11 +33,11 @@ Text TrackModeOf(const std::string& imageStart) {
   return u"MODE2/2352";
 }
 
-void CreateCueForImage(const Text& imagePath) {
+SheetPut CreateCueForImage(const Text& imagePath) {
   gRun.newCuePath = FolderOf(imagePath) + FileNameOf(imagePath, NoExtension) + u".cue";
   // A sheet with content, a link or a folder of that name is never touched.
   gRun.outputFile = CreateSheet(gRun.newCuePath);
-  if (gRun.outputFile == 0) return;
+  if (gRun.outputFile == 0) return SheetPut::LeftAlone;
 
   // Most images are raw; only what the image's own first bytes prove
   // changes the mode. A typed name with no image behind it still gets its sheet.
@@ -45,6 +45,7 @@ void CreateCueForImage(const Text& imagePath) {
   WriteSheetLine(gRun.outputFile, u"FILE \"" + FileNameOf(imagePath) + u"\" BINARY");
   WriteSheetLine(gRun.outputFile, u"  TRACK 01 " + mode);
   WriteSheetLine(gRun.outputFile, u"    INDEX 01 00:00:00");
-  PutSheetInPlace(gRun.outputFile);
+  const SheetPut put = PutSheetInPlace(gRun.outputFile);
   gRun.outputFile = 0;
+  return put;
 }

@@ -1,5 +1,6 @@
 #include "app/end_run.h"
 
+#include "app/run_report.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
 #include "files/sheet_output.h"
@@ -13,6 +14,7 @@ void EndRun() {
   CloseAllTextFiles();
   DropAllSheetOutputs();
   FinishAllListings();
+  FinishReport();
   const int32_t exitCode = gRun.exitCode;
   ClearRunState();
   EndProcess(exitCode);

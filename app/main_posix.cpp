@@ -6,34 +6,24 @@
 #include "app/start_up.h"
 #include "text/posix_path.h"
 
-namespace {
-
-const char kUsage[] =
-    "Usage: brindlet [PATH...]\n"
-    "Repairs a cue sheet, writes a sheet for a CD image (.bin, .img, .iso),\n"
-    "or, for a folder or a path named \"all\", repairs the sheets around it.\n"
-    "Without a path, a file dialog asks for one.\n"
-    "\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "  --         take every later argument as a path\n";
-
-}  // namespace
-
 int main(int argc, char** argv) {
   std::vector<Text> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(TextOfPosixPath(argv[i]));
   const CommandLine line = ReadCommandLine(arguments);
+  const std::string usage = PosixPath(UsageText());
   switch (line.request) {
     case CommandLineRequest::Help:
-      std::fputs(kUsage, stdout);
+      std::fputs(usage.c_str(), stdout);
       return 0;
     case CommandLineRequest::Version:
       std::puts("brindlet " BRINDLET_VERSION);
       return 0;
     case CommandLineRequest::UnknownOption:
       std::fprintf(stderr, "brindlet: unknown option %s\n%s", PosixPath(line.option).c_str(),
-                   kUsage);
+                   usage.c_str());
+      return 2;
+    case CommandLineRequest::PathNeeded:
+      std::fprintf(stderr, "brindlet: a dry run needs a path\n%s", usage.c_str());
       return 2;
     case CommandLineRequest::Run:
       break;
@@ -41,5 +31,5 @@ int main(int argc, char** argv) {
   // A file-size limit (ulimit -f) must fail a write, which the run
   // survives like a full disk, not kill the run half-way through a copy.
   std::signal(SIGXFSZ, SIG_IGN);
-  RunBrindlet(line.paths);
+  RunBrindlet(line.paths, line.options);
 }

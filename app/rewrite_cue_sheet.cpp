@@ -5,6 +5,7 @@
 #include "app/cue_file_line.h"
 #include "app/end_run.h"
 #include "app/image_lookup.h"
+#include "app/passed_over.h"
 #include "files/sheet_repair.h"
 #include "text/blank_fields.h"
 #include "text/string_helpers.h"
@@ -200,35 +201,51 @@ bool ShiftedIndexTimes(TextView time, Text* index00, Text* index01) {
   return true;
 }
 
-void RewriteCueSheet(const Text& sheetPath) {
+bool RebuildSheetLines(FileHandle source, SheetOutputHandle output, const Text& sheetFolder) {
+  ForgetImageSearch();
+  TrackState track;
+  // One text for every line: a long line's room serves the lines after it.
+  Text line;
+  bool firstLine = true;
+  while (!AtEnd(source) && !track.questionFailed) {
+    ReadLineInto(source, &line);
+    // Notepad starts a UTF-8 file with a byte-order mark; left there it
+    // would hide the keyword of the first line, usually the only FILE line.
+    if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+    firstLine = false;
+    WriteLineFor(output, TrimBlanks(line), sheetFolder, track);
+  }
+  return !track.questionFailed;
+}
+
+Outcome RewriteCueSheet(const Text& sheetPath) {
   // The first backup is the sheet as the user had it; it is never replaced,
   // so every later run rebuilds from that same original. The sheet on disk
   // keeps its old bytes until the new ones are complete, every image found
   // and every question answered, and then changes in one step.
   const SheetRepair repair = OpenSheetForRepair(sheetPath);
   if (repair.opening == Opening::FileSystemRefused) EndRun();
-  if (repair.opening != Opening::Opened) return;
-  const Text sheetFolder = FolderOf(sheetPath);
-  ForgetImageSearch();
+  if (repair.opening != Opening::Opened) return WhyPassedOver(sheetPath, repair);
 
-  TrackState track;
-  // One text for every line: a long line's room serves the lines after it.
-  Text line;
-  bool firstLine = true;
-  while (!AtEnd(repair.source) && !track.questionFailed) {
-    ReadLineInto(repair.source, &line);
-    // Notepad starts a UTF-8 file with a byte-order mark; left there it
-    // would hide the keyword of the first line, usually the only FILE line.
-    if (firstLine && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
-    firstLine = false;
-    WriteLineFor(repair.output, TrimBlanks(line), sheetFolder, track);
-  }
+  const bool complete = RebuildSheetLines(repair.source, repair.output, FolderOf(sheetPath));
   CloseTextFile(repair.source);
-  if (track.questionFailed) {
+  if (!complete) {
     DropSheetOutput(repair.output);  // the sheet stays as it was
-    return;
+    return Outcome::NotAsked;
   }
   // A file system that refuses the new sheet or its backup will refuse the
   // next sheet's too: the run ends, every sheet as it was or repaired.
-  if (PutSheetInPlace(repair.output) == SheetPut::FileSystemFailed) EndRun();
+  switch (PutSheetInPlace(repair.output)) {
+    case SheetPut::Replaced:
+      return Outcome::Repaired;
+    case SheetPut::Unchanged:
+      return Outcome::AlreadyRight;
+    case SheetPut::LeftAlone:
+      return Outcome::ChangedMeanwhile;
+    case SheetPut::Refused:
+      return Outcome::Refused;
+    case SheetPut::FileSystemFailed:
+      break;
+  }
+  EndRun();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/run_report.h"
+#include "files/sheet_output.h"
+#include "files/text_file.h"
 #include "text/text.h"
 
 // Repairs one cue sheet in place. The sheet's first content is kept once
@@ -9,8 +12,15 @@
 // sessions and areas, and changes in one step once the new sheet
 // is complete. A sheet that cannot be repaired (a link, not a regular
 // file, empty, held elsewhere) is passed over. Ends the whole run when the
-// file system refuses the backup or the new sheet.
-void RewriteCueSheet(const Text& sheetPath);
+// file system refuses the backup or the new sheet. Returns what became
+// of the sheet.
+Outcome RewriteCueSheet(const Text& sheetPath);
+
+// Writes the repaired lines of the sheet in sheetFolder (which ends in
+// its separator) whose first content source reads, to output. False when
+// a question for a missing image could not be shown: output is then
+// incomplete.
+bool RebuildSheetLines(FileHandle source, SheetOutputHandle output, const Text& sheetFolder);
 
 // The INDEX 00 and INDEX 01 times for an audio track's INDEX 01 time that
 // has no pregap before it: two seconds earlier (never before 00:00) and the

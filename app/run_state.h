@@ -13,7 +13,7 @@ struct RunState {
   Text newCuePath;       // the sheet written beside a chosen image
   SheetOutputHandle outputFile = 0;  // its content on the way
   ListingHandle listing = 0;  // the sweep of the chosen folder
-  int32_t exitCode = 0;       // nothing ever changes it: every run exits 0
+  int32_t exitCode = 0;       // 0 but for a run with options that the disk stopped
 };
 
 extern RunState gRun;

@@ -1,9 +1,10 @@
 #include "app/start_up.h"
 
-#include "app/create_cue_for_image.h"
+#include "app/act_on_sheet.h"
 #include "app/end_run.h"
 #include "app/image_lookup.h"
-#include "app/rewrite_cue_sheet.h"
+#include "app/make_playlists.h"
+#include "app/run_report.h"
 #include "app/run_state.h"
 #include "app/sweep_folders.h"
 #include "files/current_folder.h"
@@ -26,9 +27,11 @@ void Dispatch(const Text& chosenPath) {
     return;
   }
   if (StringsEqual(ToLower(ExtensionOf(chosenPath)), u"cue")) {
-    RewriteCueSheet(chosenPath);
+    ActOnSheet(chosenPath);
   } else if (IsImagePath(chosenPath)) {
-    CreateCueForImage(chosenPath);
+    ActOnImage(chosenPath);
+  } else {
+    Report(Outcome::NotASheet, chosenPath);
   }
 }
 
@@ -44,19 +47,27 @@ Text ChoiceForPath(const Text& path) {
   return WithFolderSeparator(full) + u"all";
 }
 
-void RunBrindlet(const std::vector<Text>& paths) {
+void RunBrindlet(const std::vector<Text>& paths, const RunOptions& options) {
   ClearRunState();
   InitTextFiles();
-  // Dialogs may still come up with paths given: a sheet may ask for its image.
-  InitDialogs();
+  StartReport(options);
+  ForgetPlaylistSheets();
+  // Dialogs may still come up with paths given: a sheet may ask for its
+  // image. A dry run asks nothing.
+  SetQuestionsOff(options.dryRun);
+  if (!options.dryRun) InitDialogs();
   if (paths.empty()) {
     gRun.chosenPath = ChooseFileToSave(u"Brindlet", u"all",
                                        u"Cue/Bin/Img/Iso|*.cue;*.bin;*.iso;*.img|all|*.*", 0);
     Dispatch(gRun.chosenPath);
   }
   for (const Text& path : paths) {
+    // The report names what it reached as the path was given: relative
+    // to the current folder where it was given so.
+    SetShownFrom(IsAbsolutePath(path) ? Text() : CurrentFolder());
     gRun.chosenPath = ChoiceForPath(path);
     Dispatch(gRun.chosenPath);
   }
+  if (options.playlists) WritePlaylists();
   EndRun();
 }

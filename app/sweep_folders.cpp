@@ -1,6 +1,6 @@
 #include "app/sweep_folders.h"
 
-#include "app/rewrite_cue_sheet.h"
+#include "app/act_on_sheet.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
 #include "text/path_separator.h"
@@ -24,6 +24,6 @@ void SweepSubfolders(const Text& folder) {
 void SweepFolder(const Text& folder) {
   const ListingHandle listing = ListFolder(folder, u"*.cue");
   if (listing == 0) return;
-  while (NextEntry(listing)) RewriteCueSheet(folder + EntryName(listing));
+  while (NextEntry(listing)) ActOnSheet(folder + EntryName(listing));
   FinishListing(listing);
 }

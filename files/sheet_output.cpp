@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/sheet_restore.h"
 #include "text/utf8.h"
 
 namespace {
@@ -24,6 +25,8 @@ struct SheetOutput {
   bool failed = false;  // the new file refused bytes, or could not be made
   SheetPut refusal = SheetPut::FileSystemFailed;  // what a failure ends the put as
   bool sheetChanged = false;  // someone else put another file at the sheet's name
+  // A preview: every byte gathers here, none is compared or written.
+  std::string* preview = nullptr;
 };
 
 // The open outputs. A run has one at a time; a short vector beats any map.
@@ -122,6 +125,10 @@ void LetGo(SheetOutput& output) {
 }
 
 void Append(SheetOutput& output, const char* bytes, size_t count) {
+  if (output.preview != nullptr) {
+    output.preview->append(bytes, count);
+    return;
+  }
   // A block at most is ever pending, however long the line written.
   while (count > 0) {
     const size_t piece = std::min(count, kBlockSize - output.pending.size());
@@ -222,4 +229,45 @@ void DropSheetOutput(SheetOutputHandle handle) {
 
 void DropAllSheetOutputs() {
   while (!gOutputs.empty()) DropSheetOutput(gOutputs.back().handle);
+}
+
+void PreviewSheetOutput(SheetOutputHandle handle, std::string* bytes) {
+  SheetOutput* output = Find(handle);
+  if (output != nullptr) output->preview = bytes;
+}
+
+std::string HeldSheetBytes(SheetOutputHandle handle) {
+  const SheetOutput* output = Find(handle);
+  std::string bytes;
+  if (output == nullptr || output->sheet == kNoPlatformFile) return bytes;
+  bytes.resize(static_cast<size_t>(output->stamp.size));
+  for (size_t at = 0; at < bytes.size();) {
+    const int32_t count = static_cast<int32_t>(std::min<size_t>(bytes.size() - at, 1 << 20));
+    const int32_t got =
+        ReadPlatformFileAt(output->sheet, static_cast<int64_t>(at), &bytes[at], count);
+    at += static_cast<size_t>(got);
+    if (got < count) bytes.resize(at);
+  }
+  return bytes;
+}
+
+bool RepairsFromBackup(SheetOutputHandle handle) {
+  const SheetOutput* output = Find(handle);
+  return output != nullptr && !output->keepBackup;
+}
+
+bool BackupIsTheSheet(SheetOutputHandle handle) {
+  const SheetOutput* output = Find(handle);
+  return output != nullptr && output->sheet != kNoPlatformFile &&
+         IsFileAt(output->backupPath, output->stamp);
+}
+
+SheetPut PutBackupInPlace(SheetOutputHandle handle) {
+  if (Find(handle) == nullptr) return SheetPut::LeftAlone;
+  SheetOutput output = Take(handle);
+  const SheetPut put =
+      RenameBackupOverSheet(output.sheetPath, output.backupPath, output.sheet, output.stamp);
+  output.sheet = kNoPlatformFile;  // closed there
+  Drop(output);
+  return put;
 }

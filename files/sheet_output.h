@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "files/held_folders.h"
 #include "files/platform_file.h"
@@ -40,3 +41,30 @@ void DropSheetOutput(SheetOutputHandle output);
 
 // Drops every output still open, on any way out of the run.
 void DropAllSheetOutputs();
+
+// What else a run may do with a repair's output (files/sheet_repair.h)
+// besides putting it in place: look at what the repair would write without
+// writing it, and put the sheet's backup back in its place.
+
+// Turns the output into a preview: every byte written to it from now on
+// gathers in *bytes, and nothing reaches the disk.
+void PreviewSheetOutput(SheetOutputHandle output, std::string* bytes);
+
+// The held sheet's bytes as they stand; "" for a sheet that is missing.
+std::string HeldSheetBytes(SheetOutputHandle output);
+
+// Whether the repair reads from a backup of the sheet, rather than from
+// the sheet itself, which no repair has changed yet.
+bool RepairsFromBackup(SheetOutputHandle output);
+
+// Whether the backup is the held sheet's own file under its second name,
+// as a run stopped between keeping the backup and putting the new sheet
+// in place leaves it.
+bool BackupIsTheSheet(SheetOutputHandle output);
+
+// Puts the backup in the sheet's place in one step, so that the backup's
+// name is gone, and lets go of the output. The repair's source (the
+// backup) must be closed first. Replaced, LeftAlone (someone else changed
+// the sheet or the backup meanwhile: both left as they are) or
+// FileSystemFailed.
+SheetPut PutBackupInPlace(SheetOutputHandle output);

@@ -7,11 +7,12 @@
 namespace {
 
 // Lets go of what an open that passes its sheet over had taken.
-SheetRepair PassOver(Opening why, FolderHold hold, PlatformFile sheet) {
+SheetRepair PassOver(Opening why, FolderHold hold, PlatformFile sheet, bool aboutBackup = false) {
   if (sheet != kNoPlatformFile) ClosePlatformFile(sheet);
   LetGoOfFolder(hold);
   SheetRepair repair;
   repair.opening = why;
+  repair.aboutBackup = aboutBackup;
   return repair;
 }
 
@@ -36,7 +37,7 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   int64_t backupSize = 0;
   const Opening backupOpening = OpenBackup(sheetPath + u".bak", stamp, &backup, &backupSize);
   if (backupOpening != Opening::Opened && backupOpening != Opening::Missing) {
-    return PassOver(backupOpening, hold, sheet);
+    return PassOver(backupOpening, hold, sheet, true);
   }
   const bool backupTrusted = backupOpening == Opening::Opened && backupSize >= 1;
   if (backupOpening == Opening::Opened && !backupTrusted) ClosePlatformFile(backup);

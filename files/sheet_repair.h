@@ -18,6 +18,7 @@ struct SheetRepair {
   // answer says why the sheet is passed over, and nothing is left open;
   // FileSystemRefused: a backup is wanted and the file system takes no writes.
   Opening opening = Opening::Missing;
+  bool aboutBackup = false;  // the opening says why the backup, not the sheet, was passed over
   FileHandle source = 0;  // the lines to rebuild from: the backup, or the sheet before its first one
   SheetOutputHandle output = 0;  // the new sheet; dropped unless put in place
 };

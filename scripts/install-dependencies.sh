@@ -12,8 +12,8 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev
   xvfb xauth xdotool xclip imagemagick fonts-dejavu-core
   dpkg-dev debootstrap unzip desktop-file-utils groff-base)
 # Other cue readers, to read repaired sheets with: cuetools, and chdman
-# (mame-tools), which reads the images too.
-test_packages+=(cuetools mame-tools)
+# (mame-tools), which reads the images too; mednafen reads playlists.
+test_packages+=(cuetools mame-tools mednafen)
 # The Windows installer (makensis), built and run under wine by the tests.
 test_packages+=(nsis)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.

@@ -201,6 +201,22 @@ grep -q "^Usage: brindlet" "$work/err.txt" && [ ! -s "$work/out.txt" ] ||
   fail "an unknown option: no usage on standard error"
 [ "$before" = "$(snapshot)" ] || fail "an unknown option: files changed"
 
+# A dry run needs a path, asks nothing and changes nothing; -v says what a
+# run did, --restore puts the sheet back, each ending with its counts.
+run_with "" -n
+[ "$code" -eq 2 ] && grep -q "^Usage: brindlet" "$work/err.txt" || fail "-n alone: exit code $code"
+run_with "" -vn two/a/Cafe.cue
+[ "$code" -eq 0 ] && [ "$(head -1 "$work/out.txt")" = "repaired: two/a/Cafe.cue" ] &&
+  grep -q "^total (dry run): 1 repaired, 0 already right" "$work/out.txt" ||
+  fail "-vn: exit code $code, printed \"$(cat "$work/out.txt")\""
+[ "$before" = "$(snapshot)" ] || fail "a dry run changed files"
+run_with "" -v two/a/Cafe.cue
+[ "$(head -1 "$work/out.txt")" = "repaired: two/a/Cafe.cue" ] || fail "-v: \"$(cat "$work/out.txt")\""
+run_with "" --restore --verbose two/a/Cafe.cue
+[ "$code" -eq 0 ] && [ "$(head -1 "$work/out.txt")" = "restored: two/a/Cafe.cue" ] ||
+  fail "--restore: exit code $code, printed \"$(cat "$work/out.txt")\""
+[ "$before" = "$(snapshot)" ] || fail "--restore did not give back the sheet as it was"
+
 if [ "$failures" -eq 0 ]; then
   echo "console end-to-end: all journeys passed"
 fi

@@ -24,10 +24,12 @@
 
 #include "app/rewrite_cue_sheet.h"
 #include "files/file_copy_posix.h"
+#include "tests/support/report_of_run.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
 #include "text/string_helpers.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -38,6 +40,10 @@ int gFlockFailure = 0;
 // What linkat fails with in a run that plays a file system without hard
 // links (FAT, exFAT); 0 lets every call through.
 int gLinkFailure = 0;
+
+// What renameat2 (and renameat) fail with in a run that plays a disk
+// that takes no more writes; 0 lets every call through.
+int gRenameFailure = 0;
 
 // While set, every call that changes a file's content or names is noted
 // here, in order, with the names of the files it touches.
@@ -89,6 +95,10 @@ extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char
 
 extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
                          unsigned int flags) noexcept {
+  if (gRenameFailure != 0) {
+    errno = gRenameFailure;
+    return -1;
+  }
   const std::string event = "rename " + NameOfPath(from) + " -> " + NameOfPath(to);
   return static_cast<int>(
       Noted(event, syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags)));
@@ -682,4 +692,68 @@ TEST(FaultInjection, LockErrorsOtherThanHeldGoOnWithoutTheLock) {
       EXPECT_EQ(ReadBytes(sheet + u".bak"), held ? "<missing>" : original) << Fs(sheet);
     }
   }
+}
+
+// A restore killed at any instant leaves the sheet repaired or restored,
+// never a mix and never without its original somewhere; the next restore
+// finishes the work.
+TEST(FaultInjection, RestoresKilledAtAnyInstant) {
+  TempFolder folder;
+  const Text sheet = folder / u"Big.cue";
+  const std::string original = GrowingSheet(100000, "Big.bin");
+  WriteBytes(folder / u"Big.bin", "x");
+  WriteBytes(sheet, original);
+  ASSERT_TRUE(RewriteReturned(sheet));
+  const std::string repaired = ReadBytes(sheet);
+  RunOptions options;
+  options.restore = true;
+  const auto restore = [&] { return RunProgramToEnd({sheet}, options) ? 0 : 1; };
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(InChild(restore), 0);
+  const auto uninterrupted = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now() - started).count();
+  ASSERT_TRUE(ReadBytes(sheet) == original);
+
+  std::mt19937 random(20261209);
+  for (int kill = 0; kill < 20; ++kill) {
+    SCOPED_TRACE(kill);
+    if (!Exists(sheet + u".bak")) {
+      ASSERT_TRUE(RewriteReturned(sheet));
+    }
+    const pid_t child = fork();
+    if (child == 0) _exit(restore());
+    usleep(static_cast<useconds_t>(random() % (uninterrupted + 1)));
+    ::kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const std::string now = ReadBytes(sheet);
+    EXPECT_TRUE(now == original || (now == repaired && ReadBytes(sheet + u".bak") == original))
+        << now.size();
+    ASSERT_EQ(InChild(restore), 0);
+    EXPECT_TRUE(ReadBytes(sheet) == original);
+    EXPECT_FALSE(Exists(sheet + u".bak"));
+  }
+}
+
+// A disk that refuses the restore's rename ends the run there, with exit
+// code 1 and a line that says where; the sheets after it are not reached.
+TEST(FaultInjection, ARestoreTheDiskRefusesEndsTheRun) {
+  TempFolder folder;
+  const std::vector<Text> sheets = {folder / u"a.cue", folder / u"b.cue"};
+  WriteBytes(folder / u"x.bin", "x");
+  for (const Text& sheet : sheets) {
+    WriteBytes(sheet, "FILE \"x.bin\" BINARY\nTRACK 01 MODE1/2352\n");
+    ASSERT_TRUE(RewriteReturned(sheet));
+  }
+  RunOptions options;
+  options.restore = true;
+  options.verbose = true;
+  gRenameFailure = EROFS;
+  const std::vector<std::string> lines = ReportOfRun(sheets, options);
+  gRenameFailure = 0;
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "stopped (the disk took no write): " + EncodeUtf8(sheets[0]),
+                       "total: 0 repaired, 0 already right, 0 sheets made, 0 restored, 0 "
+                       "playlists written, 0 left as they were, 1 passed over",
+                       "<the run did not end with code 0>"}));
+  for (const Text& sheet : sheets) EXPECT_TRUE(Exists(sheet + u".bak"));
 }

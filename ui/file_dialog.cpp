@@ -5,6 +5,7 @@
 namespace {
 
 bool gLastDialogFailed = false;
+bool gQuestionsOff = false;
 
 }  // namespace
 
@@ -21,8 +22,11 @@ Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& fi
 Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
                     const Text& filter, int32_t filterPosition) {
   SetLastDialogFailed(false);
+  if (gQuestionsOff) return kUnaskedName;
   return ShowPlatformFileDialog(PrepareFileDialog(kind, title, defaultFile, filter, filterPosition));
 }
+
+void SetQuestionsOff(bool off) { gQuestionsOff = off; }
 
 bool LastDialogFailed() { return gLastDialogFailed; }
 

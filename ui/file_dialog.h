@@ -23,6 +23,13 @@ Text ChooseFileToOpen(const Text& title, const Text& defaultFile, const Text& fi
 Text ShowFileDialog(FileDialogKind kind, const Text& title, const Text& defaultFile,
                     const Text& filter, int32_t filterPosition);
 
+// While questions are off, no dialog is shown: each is answered with
+// kUnaskedName, a name no dialog returns (IsValidFileName refuses it), so
+// that a dry run, or a look at what a repair would write, can tell where
+// a question would have come.
+constexpr char16_t kUnaskedName[] = u"\u0001";
+void SetQuestionsOff(bool off);
+
 // Whether the last dialog could not be shown at all (the system refused to
 // make its window, or the path chosen did not fit), rather than being
 // cancelled; both give "". The platform's dialog says so with

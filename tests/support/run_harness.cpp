@@ -40,9 +40,9 @@ void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action) {
 
 const std::vector<FileDialogRequest>& DialogRequests() { return gRequests; }
 
-bool RunProgramToEnd(const std::vector<Text>& paths) {
+bool RunProgramToEnd(const std::vector<Text>& paths, const RunOptions& options) {
   try {
-    RunBrindlet(paths);
+    RunBrindlet(paths, options);
   } catch (const RunEnded& ended) {
     return ended.exitCode == 0;
   }

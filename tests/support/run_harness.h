@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "text/text.h"
 #include "ui/file_dialog.h"
 
@@ -26,9 +27,9 @@ void ScriptDialogAction(std::function<Text(const FileDialogRequest&)> action);
 // Every dialog request since the last ScriptDialogAnswers.
 const std::vector<FileDialogRequest>& DialogRequests();
 
-// Runs the whole program in-process, given these paths as its arguments;
-// true when it ended through EndRun with exit code 0.
-bool RunProgramToEnd(const std::vector<Text>& paths = {});
+// Runs the whole program in-process, given these paths and options as its
+// arguments; true when it ended through EndRun with exit code 0.
+bool RunProgramToEnd(const std::vector<Text>& paths = {}, const RunOptions& options = {});
 
 // Calls RewriteCueSheet; true when it returned, false when it ended the run.
 bool RewriteReturned(const Text& sheetPath);

@@ -48,8 +48,12 @@ Text TempFolder::Folder(const Text& relative) const {
 // become those bytes again, as the program's own calls make them.
 #ifdef _WIN32
 fs::path Fs(const Text& path) { return fs::path(path); }
+static Text TextOfFs(const fs::path& path) { return path.u16string(); }
 #else
 fs::path Fs(const Text& path) { return fs::path(EncodeUtf8(path)); }
+static Text TextOfFs(const fs::path& path) {
+  return DecodeUtf8KeepingBytes(path.native().data(), path.native().size());
+}
 #endif
 
 void WriteBytes(const Text& path, const std::string& bytes) {
@@ -107,7 +111,7 @@ Snapshot SnapshotOf(const fs::path& root) {
     if (fs::is_symlink(status)) {
       what = "link " + fs::read_symlink(entry.path()).string();
     } else if (fs::is_regular_file(status)) {
-      what = "file " + ReadBytes(entry.path().u16string());
+      what = "file " + ReadBytes(TextOfFs(entry.path()));
     } else if (fs::is_directory(status)) {
       what = "folder";
     } else if (fs::is_fifo(status)) {
