@@ -3,6 +3,7 @@
 #include "app/act_on_sheet.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
+#include "files/held_folders.h"
 #include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
@@ -12,11 +13,17 @@ void SweepSubfolders(const Text& folder) {
   // the run ends.
   gRun.listing = ListFolder(folder, u"*.*");
   if (gRun.listing == 0) return;
+  // The folder's parent is fixed now, from the folder the listing holds:
+  // a folder moved elsewhere while a question waits must not send the
+  // sweep of its ".." entry to its new parent. The sweep of ".." finds
+  // this hold by its path.
+  const FolderHold parent = HoldFolder(folder + u".." + kFolderSeparator);
   while (NextEntry(gRun.listing)) {
     if (EntryType(gRun.listing) == 2) {
       SweepFolder(folder + EntryName(gRun.listing) + kFolderSeparator);
     }
   }
+  if (parent != 0) LetGoOfFolder(parent);
   FinishListing(gRun.listing);
   gRun.listing = 0;
 }

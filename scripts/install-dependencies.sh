@@ -16,6 +16,9 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev
 test_packages+=(cuetools mame-tools mednafen)
 # The Windows installer (makensis), built and run under wine by the tests.
 test_packages+=(nsis)
+# What a replaced sheet must keep: ACLs (acl), extended attributes
+# (attr) and file capabilities (libcap2-bin).
+test_packages+=(acl attr libcap2-bin)
 # The sanitizer and fuzzing builds, and the benchmarks' memory figures.
 test_packages+=(clang libclang-rt-14-dev time)
 

@@ -661,6 +661,31 @@ TEST(FaultInjection, FoldersSwappedForLinksSendNoWorkElsewhere) {
   }
 }
 
+// The chosen folder moved to another parent while a question waits: its
+// parent was fixed when the sweep began, so the sheets beside it in its old
+// parent are repaired, and none in its new one is touched.
+TEST(FaultInjection, AChosenFolderMovedAtAQuestionKeepsItsParent) {
+  TempFolder folder;
+  const Text pick = folder.Folder(u"top/pick");
+  MakeLibrary(pick, 2, 1);
+  WriteBytes(pick + u"asks.cue", GrowingSheet(2, "lost.bin"));
+  const std::string sheet = "FILE \"x.bin\" BINARY\r\nTRACK 01 MODE1/2352\r\n";
+  for (const Text& beside : {folder.Folder(u"top"), folder.Folder(u"elsewhere")}) {
+    WriteBytes(beside + u"x.bin", "x");
+    WriteBytes(beside + u"beside.cue", sheet);
+  }
+  // The sweep runs in a child: the move is seen here by where pick is.
+  EXPECT_EQ(SweepInChild(pick, [&](const FileDialogRequest&) {
+              if (Exists(pick)) std::filesystem::rename(Fs(pick), Fs(folder / u"elsewhere/pick"));
+              return Text();
+            }),
+            0);
+  ASSERT_TRUE(Exists(folder / u"elsewhere/pick"));
+  EXPECT_EQ(ReadBytes(folder / u"top/beside.cue.bak"), sheet);
+  EXPECT_EQ(ReadBytes(folder / u"elsewhere/beside.cue"), sheet);
+  EXPECT_FALSE(Exists(folder / u"elsewhere/beside.cue.bak"));
+}
+
 // A share without a lock service fails every lock with ENOLCK, some mounts
 // with EOPNOTSUPP or EINVAL: the run goes on without locks and repairs
 // every sheet. Only EWOULDBLOCK says that another program holds a sheet,
