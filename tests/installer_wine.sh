@@ -148,6 +148,10 @@ verbs=(
   'SystemFileAssociations\.iso|Brindlet.Repair|Repair with Brindlet|"%1"|image'
   'Directory|Brindlet.Repair|Repair with Brindlet|"%1"|folder'
   'Directory\Background|Brindlet.Repair|Repair with Brindlet|"%V"|folder'
+  'Directory|Brindlet.Restore|Restore originals with Brindlet|--restore "%1"|restored'
+  'Directory\Background|Brindlet.Restore|Restore originals with Brindlet|--restore "%V"|restored'
+  'Directory|Brindlet.Playlists|Make playlists with Brindlet|--playlists "%1"|playlists'
+  'Directory\Background|Brindlet.Playlists|Make playlists with Brindlet|--playlists "%V"|playlists'
 )
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlet'
 
@@ -225,6 +229,16 @@ run_verbs() {
           printf 'x' > "$folder$sub/Cafe.bin"
         done
         target=$folder ;;
+      restored)
+        # A sheet a level below as a repair left it, its original kept.
+        cp "$data/latin1_title.cue" "$folder/Disc Ω/Ünï Racer.cue.bak"
+        cp "$data/latin1_title.expected.cue" "$folder/Disc Ω/Ünï Racer.cue"
+        printf 'x' > "$folder/Disc Ω/Cafe.bin"
+        target=$folder ;;
+      playlists)
+        for disc in 1 2; do cp "$data/latin1_title.cue" "$folder/Disc Ω/Ünï (Disc $disc).cue"; done
+        printf 'x' > "$folder/Disc Ω/Cafe.bin"
+        target=$folder ;;
     esac
     line=$(value "$work/installed.reg" "$root\\Software\\Classes\\$class\\shell\\$id\\command" @)
     # Explorer gives the item's path for %1; a folder's background has no
@@ -242,6 +256,12 @@ run_verbs() {
           cmp -s "$folder$sub/Ünï Racer.cue" "$data/latin1_title.expected.cue" ||
             fail "$class: the sheet in \"Spiele Ä Ω$sub\" was not repaired"
         done ;;
+      restored)
+        cmp -s "$folder/Disc Ω/Ünï Racer.cue" "$data/latin1_title.cue" &&
+          [ ! -e "$folder/Disc Ω/Ünï Racer.cue.bak" ] || fail "$class: the original was not restored" ;;
+      playlists)
+        printf 'Ünï (Disc 1).cue\nÜnï (Disc 2).cue\n' | cmp -s - "$folder/Disc Ω/Ünï.m3u" ||
+          fail "$class: no playlist, or a wrong one" ;;
     esac
   done
 }
