@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/end_run.h"
+#include "app/passed_over.h"
 #include "app/run_report.h"
 #include "files/file_size.h"
 #include "files/path_kind.h"
@@ -104,18 +105,7 @@ Outcome WritePlaylist(const Text& path, const std::string& bytes) {
   const SheetOutputHandle output = CreateSheet(path);
   if (output == 0) return Outcome::OtherPlaylist;
   WriteSheetText(output, DecodeUtf8KeepingBytes(bytes.data(), bytes.size()));
-  switch (PutSheetInPlace(output)) {
-    case SheetPut::Replaced:
-    case SheetPut::Unchanged:
-      return Outcome::PlaylistWritten;
-    case SheetPut::LeftAlone:
-      return Outcome::ChangedMeanwhile;
-    case SheetPut::Refused:
-      return Outcome::Refused;
-    case SheetPut::FileSystemFailed:
-      break;
-  }
-  EndRun();
+  return OutcomeOfPut(PutSheetInPlace(output), Outcome::PlaylistWritten, Outcome::PlaylistWritten);
 }
 
 struct Disc {

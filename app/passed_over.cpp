@@ -1,5 +1,6 @@
 #include "app/passed_over.h"
 
+#include "app/end_run.h"
 #include "files/path_kind.h"
 
 namespace {
@@ -36,4 +37,20 @@ Outcome WhyPassedOver(const Text& sheetPath, const SheetRepair& repair) {
       return Outcome::ReadOnlyDisk;
   }
   return Outcome::Missing;
+}
+
+Outcome OutcomeOfPut(SheetPut put, Outcome replaced, Outcome unchanged) {
+  switch (put) {
+    case SheetPut::Replaced:
+      return replaced;
+    case SheetPut::Unchanged:
+      return unchanged;
+    case SheetPut::LeftAlone:
+      return Outcome::ChangedMeanwhile;
+    case SheetPut::Refused:
+      return Outcome::Refused;
+    case SheetPut::FileSystemFailed:
+      break;
+  }
+  EndRun();
 }

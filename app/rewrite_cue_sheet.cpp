@@ -233,19 +233,5 @@ Outcome RewriteCueSheet(const Text& sheetPath) {
     DropSheetOutput(repair.output);  // the sheet stays as it was
     return Outcome::NotAsked;
   }
-  // A file system that refuses the new sheet or its backup will refuse the
-  // next sheet's too: the run ends, every sheet as it was or repaired.
-  switch (PutSheetInPlace(repair.output)) {
-    case SheetPut::Replaced:
-      return Outcome::Repaired;
-    case SheetPut::Unchanged:
-      return Outcome::AlreadyRight;
-    case SheetPut::LeftAlone:
-      return Outcome::ChangedMeanwhile;
-    case SheetPut::Refused:
-      return Outcome::Refused;
-    case SheetPut::FileSystemFailed:
-      break;
-  }
-  EndRun();
+  return OutcomeOfPut(PutSheetInPlace(repair.output), Outcome::Repaired, Outcome::AlreadyRight);
 }

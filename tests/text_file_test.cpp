@@ -7,21 +7,12 @@
 #include "files/sheet_repair.h"
 #include "files/text_file.h"
 #include "tests/support/other_opener.h"
+#include "tests/support/read_lines.h"
 #include "tests/support/temp_folder.h"
 #include "text/path_separator.h"
 #include "text/utf8.h"
 
 namespace {
-
-FileHandle OpenLines(const Text& path) {
-  return OpenLineReader(OpenPlatformFileForPeeking(path), true);
-}
-
-Text ReadLine(FileHandle file) {
-  Text line;
-  ReadLineInto(file, &line);
-  return line;
-}
 
 // Every line of a file of these bytes, read to its end.
 std::vector<Text> LinesOf(const std::string& bytes) {

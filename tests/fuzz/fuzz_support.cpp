@@ -37,13 +37,3 @@ std::string ReadFileBytes(const Text& path) {
   content << in.rdbuf();
   return content.str();
 }
-
-FileHandle OpenLines(const Text& path) {
-  return OpenLineReader(OpenPlatformFileForPeeking(path), true);
-}
-
-Text ReadLine(FileHandle file) {
-  Text line;
-  ReadLineInto(file, &line);
-  return line;
-}

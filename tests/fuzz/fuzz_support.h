@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/text_file.h"
+#include "tests/support/read_lines.h"
 #include "text/text.h"
 
 // A broken promise: report it and abort, so libFuzzer keeps the input.
@@ -22,8 +22,3 @@ Text FuzzFolder();
 
 void WriteFileBytes(const Text& path, const std::string& bytes);
 std::string ReadFileBytes(const Text& path);  // "" when it cannot be read
-
-// The program's own line reader on the file at path (0 when it cannot be
-// opened), and its next line.
-FileHandle OpenLines(const Text& path);
-Text ReadLine(FileHandle file);
