@@ -85,6 +85,23 @@ Text TwoSecondsBefore(const Text& time) {
   return earlier;
 }
 
+// The index-th (from 1) field of text split at every single space; two
+// spaces in a row enclose an empty field.
+Text FieldAt(const Text& text, int index, const Text& space) {
+  size_t start = 0;
+  for (int field = 1; field < index; ++field) {
+    start = text.find(space, start);
+    if (start == Text::npos) return Text();
+    start += space.size();
+  }
+  return text.substr(start, text.find(space, start) - start);
+}
+
+// The last count code units of text, or all of it.
+Text RightOf(const Text& text, size_t count) {
+  return count >= text.size() ? text : text.substr(text.size() - count);
+}
+
 // The text without the U+0020 spaces at its ends.
 Text TrimSpaces(const Text& text) {
   const size_t first = text.find_first_not_of(u' ');
