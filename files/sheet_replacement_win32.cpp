@@ -86,18 +86,20 @@ HANDLE HeldSheetUnder(const Text& path, const SheetStamp& sheet) {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Gives a new file the old sheet's attributes and its access list, as
-// ReplaceFileW would: a file made in the folder has the folder's inherited
-// access list, and the old sheet may have had entries of its own. Like
-// ReplaceFileW with REPLACEFILE_IGNORE_MERGE_ERRORS, a file system that
-// keeps no access lists (FAT, exFAT) does not stop the replacement.
+// Gives a new file the old sheet's attributes, creation time and access
+// list, as ReplaceFileW would: a file made in the folder has the folder's
+// inherited access list, and the old sheet may have had entries of its
+// own. Like ReplaceFileW with REPLACEFILE_IGNORE_MERGE_ERRORS, a file
+// system that keeps no access lists (FAT, exFAT) does not stop the
+// replacement.
 void GiveAttributesAndSecurityOf(HANDLE sheet, DWORD attributes, HANDLE newFile) {
-  FILE_BASIC_INFO basic = {};  // times of 0 stay as they are
+  FILE_BASIC_INFO old, basic = {};  // times of 0 stay as they are
+  if (GetFileInformationByHandleEx(sheet, FileBasicInfo, &old, sizeof old)) {
+    basic.CreationTime = old.CreationTime;
+  }
   basic.FileAttributes = attributes & kKeptAttributes;
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (basic.FileAttributes != FILE_ATTRIBUTE_ARCHIVE) {
-    SetFileInformationByHandle(newFile, FileBasicInfo, &basic, sizeof basic);
-  }
+  SetFileInformationByHandle(newFile, FileBasicInfo, &basic, sizeof basic);
   PACL access = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetSecurityInfo(sheet, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access,
