@@ -124,7 +124,7 @@ void GiveAttributesAndSecurityOf(HANDLE sheet, DWORD attributes, HANDLE newFile)
 // backup's name, which it never takes from another file. A run stopped
 // before that leaves the sheet as it was and a leftover that the next
 // copy removes.
-SheetPut CopyToBackup(HANDLE sheet, DWORD attributes, const Text& backupPath) {
+SheetPut CopyToBackup(HANDLE sheet, int64_t size, DWORD attributes, const Text& backupPath) {
   const Text copyPath = backupPath + u".brindlet-new";
   const std::wstring copy = WidePath(copyPath);
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -136,13 +136,15 @@ SheetPut CopyToBackup(HANDLE sheet, DWORD attributes, const Text& backupPath) {
   static char block[64 * 1024];
   const PlatformFile from = reinterpret_cast<PlatformFile>(sheet);
   bool copied = true;
-  for (int64_t at = 0; copied; at += sizeof block) {
-    const int32_t got = ReadPlatformFileAt(from, at, block, sizeof block);
-    if (got == 0) break;
+  int64_t at = 0;
+  // A read that fails ends the copy short of the size: no backup then.
+  for (int32_t got = 1; copied && got > 0 && at < size; at += got) {
+    got = ReadPlatformFileAt(from, at, block, sizeof block);
     DWORD put = 0;
     copied = WriteFile(file, block, static_cast<DWORD>(got), &put, nullptr) &&
              put == static_cast<DWORD>(got);
   }
+  copied = copied && at == size;
   FILE_BASIC_INFO basic = {};
   basic.FileAttributes = (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
   SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
@@ -166,8 +168,8 @@ SheetPut CopyToBackup(HANDLE sheet, DWORD attributes, const Text& backupPath) {
 // cannot be renamed by anyone. Only a plain empty file gives way to the
 // backup. Replaced once the backup is kept; LeftAlone or FileSystemFailed
 // end the put.
-SheetPut KeepBackup(HANDLE sheet, DWORD attributes, const std::wstring& sheetPath,
-                    const Text& backupPath) {
+SheetPut KeepBackup(HANDLE sheet, const SheetStamp& stamp, DWORD attributes,
+                    const std::wstring& sheetPath, const Text& backupPath) {
   const std::wstring backup = WidePath(backupPath);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (CreateHardLinkW(backup.c_str(), sheetPath.c_str(), nullptr)) return SheetPut::Replaced;
@@ -176,7 +178,7 @@ SheetPut KeepBackup(HANDLE sheet, DWORD attributes, const std::wstring& sheetPat
     if (!IsEmptyPlainFile(backup) || !DeleteFileW(backup.c_str())) return SheetPut::LeftAlone;
   }
   // No hard links here (FAT, exFAT, many shares), or none more for this file.
-  return CopyToBackup(sheet, attributes, backupPath);
+  return CopyToBackup(sheet, stamp.size, attributes, backupPath);
 }
 
 // The one step that changes the sheet: a rename over it. A run stopped at
@@ -208,7 +210,8 @@ SheetPut ReadyReplacement(HANDLE newFile, HANDLE sheet, const SheetStamp& stamp,
   }
   GiveAttributesAndSecurityOf(sheet, attributes, newFile);
   if (!FlushFileBuffers(newFile)) return SheetPut::FileSystemFailed;
-  return keepBackup ? KeepBackup(sheet, attributes, sheetPath, backupPath) : SheetPut::Replaced;
+  return keepBackup ? KeepBackup(sheet, now, attributes, sheetPath, backupPath)
+                    : SheetPut::Replaced;
 }
 
 // What a refused open says of the file.
