@@ -2,8 +2,10 @@
 
 #include "app/act_on_sheet.h"
 #include "app/run_state.h"
+#include "files/file_size.h"
 #include "files/folder_listing.h"
 #include "files/held_folders.h"
+#include "files/sheet_replacement.h"
 #include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
@@ -33,4 +35,16 @@ void SweepFolder(const Text& folder) {
   if (listing == 0) return;
   while (NextEntry(listing)) ActOnSheet(folder + EntryName(listing));
   FinishListing(listing);
+  // A sheet's new form beside its backup, with no sheet: left by a run
+  // stopped between two renames (an older build, another program). The
+  // sheet is made again from its backup, and has its name back.
+  const ListingHandle leftovers = ListFolder(folder, NewSheetPathFor(u"*.cue"));
+  if (leftovers == 0) return;
+  const size_t suffix = NewSheetPathFor(Text()).size();
+  while (NextEntry(leftovers)) {
+    const Text name = EntryName(leftovers);
+    const Text sheet = folder + name.substr(0, name.size() - suffix);
+    if (FileSize(sheet) == kNoFile && FileSize(sheet + u".bak") >= 1) ActOnSheet(sheet);
+  }
+  FinishListing(leftovers);
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include "files/win32_disk_file.h"
 #include "files/win32_path.h"
 
@@ -50,39 +52,166 @@ bool IsEmptyPlainFile(const std::wstring& path) {
          data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
 }
 
-// ReplaceFileW gives the new sheet the old one's attributes and security,
-// and where a backup is wanted keeps the old sheet under the backup's name
-// in the same call: its bytes are never copied, so a power cut finds them
-// where they have long been.
-SheetPut Replace(const std::wstring& from, const std::wstring& to, const Text* backupPath) {
-  std::wstring backup;
-  if (backupPath != nullptr) {
-    backup = WidePath(*backupPath);
-    // Only a plain empty file gives way to the backup.
-    if (IsEmptyPlainFile(backup)) DeleteFileW(backup.c_str());
+// The sheet this process holds: a run holds one at a time. Windows opens a
+// file held without sharing for no one, this process included, so a backup
+// that is a second name of the held sheet is read through this handle.
+HANDLE gHeldSheet = INVALID_HANDLE_VALUE;
+
+// A second handle on the held sheet, for reading, if the file at path is
+// that sheet (stamped so): the state a run stopped between keeping the
+// backup and putting the new sheet in place leaves. Opening a file for its
+// attributes alone is refused to no one.
+HANDLE HeldSheetUnder(const Text& path, const SheetStamp& sheet) {
+  SheetStamp there, held;
+  const HANDLE look = OpenDiskFile(path, FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (look == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+  const bool same = StampOfHandle(look, &there) && gHeldSheet != INVALID_HANDLE_VALUE &&
+                    StampOfHandle(gHeldSheet, &held) && SameStamp(held, sheet) &&
+                    there.identity[0] == held.identity[0] && there.identity[1] == held.identity[1];
+  CloseHandle(look);
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  // The two handles share a position; every read of the sheet's own
+  // handle is at an offset, and puts it back.
+  if (same && !DuplicateHandle(GetCurrentProcess(), gHeldSheet, GetCurrentProcess(), &copy,
+                               GENERIC_READ, FALSE, 0)) {
+    copy = INVALID_HANDLE_VALUE;
   }
-  if (ReplaceFileW(to.c_str(), from.c_str(), backupPath ? backup.c_str() : nullptr,
-                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+  return copy;
+}
+
+// The attributes Windows lets a new file take from the one it replaces;
+// Read-only never reaches here (such a sheet is not held).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Gives a new file the old sheet's attributes, creation time and access
+// list, as ReplaceFileW would: a file made in the folder has the folder's
+// inherited access list, and the old sheet may have had entries of its
+// own. Like ReplaceFileW with REPLACEFILE_IGNORE_MERGE_ERRORS, a file
+// system that keeps no access lists (FAT, exFAT) does not stop the
+// replacement.
+void GiveAttributesAndSecurityOf(HANDLE sheet, DWORD attributes, HANDLE newFile) {
+  FILE_BASIC_INFO old, basic = {};  // times of 0 stay as they are
+  if (GetFileInformationByHandleEx(sheet, FileBasicInfo, &old, sizeof old)) {
+    basic.CreationTime = old.CreationTime;
+  }
+  basic.FileAttributes = attributes & kKeptAttributes;
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(newFile, FileBasicInfo, &basic, sizeof basic);
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(sheet, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access,
+                      nullptr, &descriptor) != ERROR_SUCCESS) {
+    return;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  // An access list that inherits nothing from the folder keeps it that way;
+  // one that does takes the folder's entries afresh, its own kept.
+  const bool inherits = GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+                        (control & SE_DACL_PROTECTED) == 0;
+  SetSecurityInfo(newFile, SE_FILE_OBJECT,
+                  DACL_SECURITY_INFORMATION | (inherits ? UNPROTECTED_DACL_SECURITY_INFORMATION
+                                                        : PROTECTED_DACL_SECURITY_INFORMATION),
+                  nullptr, nullptr, access, nullptr);
+  LocalFree(descriptor);
+}
+
+// The backup as a copy of the held sheet, for disks without hard links:
+// written under a name of its own, flushed, and only then given the
+// backup's name, which it never takes from another file. A run stopped
+// before that leaves the sheet as it was and a leftover that the next
+// copy removes.
+SheetPut CopyToBackup(HANDLE sheet, int64_t size, DWORD attributes, const Text& backupPath) {
+  const Text copyPath = backupPath + u".brindlet-new";
+  const std::wstring copy = WidePath(copyPath);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 2 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    file = OpenDiskFile(copyPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) DeleteFileW(copy.c_str());
+  }
+  if (file == INVALID_HANDLE_VALUE) return SheetPut::FileSystemFailed;
+  static char block[64 * 1024];
+  const PlatformFile from = reinterpret_cast<PlatformFile>(sheet);
+  bool copied = true;
+  int64_t at = 0;
+  // A read that fails ends the copy short of the size: no backup then.
+  for (int32_t got = 1; copied && got > 0 && at < size; at += got) {
+    got = ReadPlatformFileAt(from, at, block, sizeof block);
+    DWORD put = 0;
+    copied = WriteFile(file, block, static_cast<DWORD>(got), &put, nullptr) &&
+             put == static_cast<DWORD>(got);
+  }
+  copied = copied && at == size;
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
+  SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+  copied = copied && FlushFileBuffers(file);
+  CloseHandle(file);
+  if (copied && MoveFileExW(copy.c_str(), WidePath(backupPath).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    return SheetPut::Replaced;
+  }
+  const DWORD error = GetLastError();
+  DeleteFileW(copy.c_str());
+  if (!copied) return SheetPut::FileSystemFailed;
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? SheetPut::LeftAlone
+                                                                     : SheetPut::FileSystemFailed;
+}
+
+// Keeps the held sheet under the backup's name before the new sheet takes
+// its place: on NTFS the backup is a second name of the sheet's own file
+// (CreateHardLinkW, which a file held without sharing allows), so nothing
+// is written and a power cut finds the original's bytes where they have
+// long been. Its name leads to the held file: a file held without sharing
+// cannot be renamed by anyone. Only a plain empty file gives way to the
+// backup. Replaced once the backup is kept; LeftAlone or FileSystemFailed
+// end the put.
+SheetPut KeepBackup(HANDLE sheet, const SheetStamp& stamp, DWORD attributes,
+                    const std::wstring& sheetPath, const Text& backupPath) {
+  const std::wstring backup = WidePath(backupPath);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (CreateHardLinkW(backup.c_str(), sheetPath.c_str(), nullptr)) return SheetPut::Replaced;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    if (!IsEmptyPlainFile(backup) || !DeleteFileW(backup.c_str())) return SheetPut::LeftAlone;
+  }
+  // No hard links here (FAT, exFAT, many shares), or none more for this file.
+  return CopyToBackup(sheet, stamp.size, attributes, backupPath);
+}
+
+// The one step that changes the sheet: a rename over it. A run stopped at
+// any moment leaves the sheet's name on the old file or on the new one.
+SheetPut RenameOver(const std::wstring& from, const std::wstring& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return SheetPut::Replaced;
   }
   switch (GetLastError()) {
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-      // Without a backup the old sheet is gone by now and the new one kept
-      // its own name; with one, both kept theirs.
-      if (backupPath == nullptr) {
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? SheetPut::Replaced
-                                                                              : SheetPut::FileSystemFailed;
-      }
-      return SheetPut::FileSystemFailed;
-    case ERROR_UNABLE_TO_REMOVE_REPLACED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return SheetPut::LeftAlone;  // opened or made by someone else meanwhile
+    case ERROR_ACCESS_DENIED:
+      return SheetPut::LeftAlone;  // opened by someone else since it was let go
     default:
       return SheetPut::FileSystemFailed;
   }
+}
+
+// Readies the new sheet to go over the held one, which it checks is as
+// stamped: the new file takes the sheet's attributes and access list, the
+// backup is kept where wanted, and the new bytes are flushed (NTFS
+// journals names, not data). Replaced when the rename may follow.
+SheetPut ReadyReplacement(HANDLE newFile, HANDLE sheet, const SheetStamp& stamp, bool keepBackup,
+                          const Text& backupPath, const std::wstring& sheetPath) {
+  SheetStamp now;
+  DWORD attributes = 0;
+  if (!StampOfHandle(sheet, &now, &attributes) || !SameStamp(now, stamp)) {
+    return SheetPut::LeftAlone;
+  }
+  GiveAttributesAndSecurityOf(sheet, attributes, newFile);
+  if (!FlushFileBuffers(newFile)) return SheetPut::FileSystemFailed;
+  return keepBackup ? KeepBackup(sheet, now, attributes, sheetPath, backupPath)
+                    : SheetPut::Replaced;
 }
 
 // What a refused open says of the file.
@@ -119,6 +248,7 @@ Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
     return Opening::NotPermitted;
   }
   *sheet = reinterpret_cast<PlatformFile>(handle);
+  gHeldSheet = handle;
   return Opening::Opened;
 }
 
@@ -126,9 +256,15 @@ Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
 // the name still leads to it.
 bool IsStillTheSheet(const Text&, const SheetStamp&) { return true; }
 
-Opening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup, int64_t* size) {
+Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
+                   int64_t* size) {
   SheetStamp stamp;
-  const HANDLE handle = OpenExclusively(path, GENERIC_READ, &stamp, nullptr);
+  HANDLE handle = OpenExclusively(path, GENERIC_READ, &stamp, nullptr);
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+    handle = HeldSheetUnder(path, sheet);
+    if (handle != INVALID_HANDLE_VALUE) stamp = sheet;
+    else SetLastError(ERROR_SHARING_VIOLATION);
+  }
   if (handle == INVALID_HANDLE_VALUE) return RefusalOf(GetLastError());
   *backup = reinterpret_cast<PlatformFile>(handle);
   *size = stamp.size;
@@ -140,8 +276,9 @@ Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new
 Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
   const Text path = NewSheetPathFor(sheetPath);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const HANDLE handle = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL);
+    // Read back where need be, and allowed to take the old sheet's access list.
+    const HANDLE handle = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE | WRITE_DAC, 0,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (handle != INVALID_HANDLE_VALUE) {
       *file = reinterpret_cast<PlatformFile>(handle);
       return Opening::Opened;
@@ -164,27 +301,27 @@ SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, Pla
                                 const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
   const std::wstring from = WidePath(NewSheetPathFor(sheetPath));
   const std::wstring to = WidePath(sheetPath);
-  // NTFS journals names, not data: the new sheet's bytes reach the disk
-  // before it takes the sheet's name.
-  const bool flushed = FlushFileBuffers(ToHandle(newFile));
-  CloseHandle(ToHandle(newFile));  // the calls below open it themselves, unshared
-  SheetPut outcome = SheetPut::FileSystemFailed;
-  if (flushed && sheet == kNoPlatformFile) {
-    outcome = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
+  SheetPut outcome;
+  if (sheet == kNoPlatformFile) {
+    // The sheet is missing: the new one takes its name only while nothing
+    // else does.
+    const bool flushed = FlushFileBuffers(ToHandle(newFile));
+    CloseHandle(ToHandle(newFile));
+    outcome = !flushed ? SheetPut::FileSystemFailed
+              : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
                   ? SheetPut::Replaced
                   : GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
                         ? SheetPut::LeftAlone
                         : SheetPut::FileSystemFailed;
-  } else if (flushed) {
-    SheetStamp now;
-    const bool unchanged = StampOfHandle(ToHandle(sheet), &now) && SameStamp(now, stamp);
-    // Held until this moment; the replacement needs it closed.
+  } else {
+    if (ToHandle(sheet) == gHeldSheet) gHeldSheet = INVALID_HANDLE_VALUE;
+    outcome = ReadyReplacement(ToHandle(newFile), ToHandle(sheet), stamp, keepBackup, backupPath,
+                               to);
+    // The rename needs both closed: neither is shared with deleters.
+    CloseHandle(ToHandle(newFile));
     CloseHandle(ToHandle(sheet));
-    sheet = kNoPlatformFile;
-    outcome = unchanged ? Replace(from, to, keepBackup ? &backupPath : nullptr)
-                        : SheetPut::LeftAlone;
+    if (outcome == SheetPut::Replaced) outcome = RenameOver(from, to);
   }
-  if (sheet != kNoPlatformFile) CloseHandle(ToHandle(sheet));
   if (outcome != SheetPut::Replaced) DeleteFileW(from.c_str());
   return outcome;
 }

@@ -206,6 +206,25 @@ TEST(SweepSubfolders, ASecondSweepWritesNothing) {
   EXPECT_EQ(StampsOf(folder.root), repaired);
 }
 
+// A sheet's new form left beside its backup with no sheet, as a run
+// stopped between two renames leaves it: the sweep of its folder makes
+// the sheet again from the backup. Without a backup, nothing is made.
+TEST(SweepFolder, ASheetLeftWithoutItsNameGetsItBack) {
+  for (const bool backedUp : {true, false}) {
+    SCOPED_TRACE(backedUp);
+    TempFolder folder;
+    const Text a = folder.Folder(u"games/A");
+    AddSheet(a, u"done.cue");
+    WriteBytes(a + u"x.cue.brindlet-new", "FILE \"x.bin\" BIN");
+    if (backedUp) WriteBytes(a + u"x.cue.bak", kSheet);
+    EXPECT_TRUE(Sweep(folder.Folder(u"games")));
+    EXPECT_TRUE(Repaired(a + u"done.cue"));
+    EXPECT_EQ(Repaired(a + u"x.cue"), backedUp);
+    EXPECT_EQ(Exists(a + u"x.cue"), backedUp);
+    EXPECT_EQ(Exists(a + u"x.cue.brindlet-new"), !backedUp);
+  }
+}
+
 // Windows' search also matches "*.cue" through a long name's 8.3 alias:
 // "notes.cuesheet" is NOTE~1.CUE or the like (wine makes such aliases too).
 TEST(SweepFolder, OnlyTheLongNameIsMatched) {

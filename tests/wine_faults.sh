@@ -9,8 +9,12 @@
 #   full-disk  repairs on drives F: and G: that are small tmpfs mounts made
 #              here (root only): one whose backup would not fit as a copy,
 #              one whose new sheet does not fit.
+#   kill-loop  sweeps of a few hundred sheets, each killed (kill -9) after a
+#              random delay within the time a whole sweep takes: every
+#              sheet keeps its name, on its original or its repair, and
+#              every backup holds the original.
 # Every run of the program is bounded.
-# Usage: wine_faults.sh devices|full-disk PROGRAM
+# Usage: wine_faults.sh devices|full-disk|kill-loop PROGRAM
 set -u
 mode=$1
 program=$(realpath "$2")
@@ -209,8 +213,82 @@ elif [ "$mode" = full-disk ]; then
   same "$work/g/Game.cue" "$work/audio.cue"
   [ "$(ls "$work/g" | sort | tr '\n' ' ')" = "Game.cue x.bin " ] ||
     fail "left on G: $(ls "$work/g" | tr '\n' ' ')"
+elif [ "$mode" = kill-loop ]; then
+  sheets=300
+  rounds=40
+  original_sheet=$'FILE "x.bin" BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n'
+  repaired_sheet=$'FILE "x.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n'
+  sum() { printf '%s' "$1" | md5sum | cut -c1-32; }
+  mkdir -p "$work/pristine/A"
+  printf 'image' > "$work/pristine/A/x.bin"
+  for i in $(seq -w 1 "$sheets"); do printf '%s' "$original_sheet" > "$work/pristine/A/s$i.cue"; done
+  library="$work/library"
+  fresh() { rm -rf "$library" && cp -a "$work/pristine" "$library"; }
+  # Prints what is wrong with the library after a run, then "repaired N".
+  # Leftovers of a stopped run (.brindlet-new files) may be there.
+  check() {
+    (cd "$library/A" && md5sum -- *) |
+      awk -v o="$(sum "$original_sheet")" -v r="$(sum "$repaired_sheet")" -v n="$sheets" '
+        { sum[$2] = $1 }
+        END {
+          for (i = 1; i <= n; i++) {
+            s = sprintf("s%03d.cue", i); b = s ".bak"
+            if (!(s in sum)) print s " has lost its name"
+            else if (sum[s] != o && sum[s] != r) print s " holds neither the original nor its repair"
+            else if (sum[s] == r && !(b in sum)) print s " was repaired without a backup"
+            if ((b in sum) && sum[b] != o) print b " does not hold the original"
+            if (sum[s] == r) repaired++
+          }
+          print "repaired " repaired + 0
+        }'
+  }
+  # look: fails on anything check reports; sets $repaired.
+  look() {
+    local report
+    report=$(check)
+    repaired=$(sed -n 's/^repaired //p' <<< "$report")
+    ! grep -v '^repaired ' <<< "$report" > "$work/problems" || fail "$(head -5 "$work/problems")"
+  }
+  make_prefix
+
+  step=whole
+  # A whole sweep, timed, to aim the kills within it.
+  fresh
+  started=$(date +%s%N)
+  run "$(native "$library")"
+  whole=$((($(date +%s%N) - started) / 1000000))
+  look
+  [ "$repaired" = "$sheets" ] || fail "a whole sweep repaired $repaired of $sheets sheets"
+
+  step=killed
+  midway=0
+  for round in $(seq "$rounds"); do
+    fresh
+    delay=$((RANDOM * whole / 32768))
+    wine "$program" "$(native "$library")" > /dev/null 2>&1 < /dev/null &
+    pid=$!
+    sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
+    kill -9 "$pid" 2> /dev/null
+    wait "$pid" 2> /dev/null
+    step="killed, round $round after $delay ms"
+    look
+    [ "$repaired" -gt 0 ] && [ "$repaired" -lt "$sheets" ] && midway=$((midway + 1))
+  done
+  step=killed
+  echo "kill-loop: $rounds kills within sweeps of $whole ms; $midway stopped one midway"
+  # Most kills land while sheets are being replaced, or the loop tested little.
+  [ "$midway" -ge $((rounds / 3)) ] || fail "only $midway of $rounds kills stopped a sweep midway"
+
+  step=finished
+  # The last library a kill left, swept to the end: every sheet repaired,
+  # nothing left over.
+  run "$(native "$library")"
+  look
+  [ "$repaired" = "$sheets" ] || fail "the sweep after a kill repaired $repaired of $sheets sheets"
+  [ "$(ls "$library/A" | grep -cv '^s[0-9]*\.cue\(\.bak\)\?$')" = 1 ] ||
+    fail "left over: $(ls "$library/A" | grep -v '^s[0-9]*\.cue\(\.bak\)\?$' | head -5)"
 else
-  echo "usage: $0 devices|full-disk PROGRAM" >&2
+  echo "usage: $0 devices|full-disk|kill-loop PROGRAM" >&2
   exit 2
 fi
 
