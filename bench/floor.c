@@ -37,10 +37,13 @@ static char* ReadAll(int folder, const char* name, size_t* size) {
   int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
   if (fd < 0 || fstat(fd, &st) != 0) Fail("open", name);
+  /* One read for the size fstat gave, as a sheet nobody writes meanwhile has. */
   char* data = malloc(st.st_size + 1);
   size_t done = 0;
-  ssize_t got;
-  while ((got = read(fd, data + done, st.st_size + 1 - done)) > 0) done += got;
+  ssize_t got = 1;
+  while (done < (size_t)st.st_size && (got = read(fd, data + done, st.st_size - done)) > 0) {
+    done += got;
+  }
   if (got < 0) Fail("read", name);
   close(fd);
   *size = done;
