@@ -14,8 +14,8 @@
 
 // GTK is not linked: a run that shows no dialog (a sheet given that needs
 // no question, a sweep without a missing image) would otherwise pay for
-// loading it and its dozens of libraries, tens of milliseconds and several
-// megabytes, before its first sheet. The library is opened when the first
+// loading it and its dozens of libraries and opening the display, tens of
+// milliseconds and tens of megabytes, before its first sheet. The library is opened when the first
 // dialog is due. Its header still gives every call's prototype, so each
 // pointer below has the very type of the function it stands for. GObject's
 // checked casts (GTK_FILE_CHOOSER() and the like) call into the library by
