@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Times an "all" sweep of the Release build over generated game libraries
-# against the floor measured in the same run: copying every sheet twice
-# with cp (a backup and a new sheet per sheet). Then a second sweep over
-# the library just repaired, which must write nothing; then one 200 MB sheet.
-# Each figure is the median of REPEATS runs, all with a warm page cache.
-# The program is built as scripts/run.sh builds it (Release, GTK), and its
-# peak memory is set against an idle run of it, one cancelled at once: the
-# difference is what the work itself costs.
+# against the floor measured in the same run: bench/floor.c, which makes
+# per sheet only the system calls a safe first repair cannot do without
+# (read the sheet, stat its images, write the new file beside it, link the
+# sheet to its backup, rename the new file over it). Then a second sweep
+# over the library just repaired, which must write nothing, against the
+# floor of a rerun (read sheet and backup, stat images, compare); then one
+# 200 MB sheet. Brindlet and the floor take turns (A B, then B A), each run
+# after a sync and with a warm page cache; the ratios are taken per pair,
+# as the machine's speed drifts between pairs, and each figure is the
+# median of REPEATS pairs.
+# The program is built as scripts/run.sh builds it (Release, GTK), and is
+# given its folder or sheet as a path, so no dialog comes and GTK is never
+# loaded. Its peak memory is set against an idle run of it, given a path it
+# passes over: the difference is what the work itself costs.
 #
 # Usage: bench/sweep_benchmark.sh [SHEET_COUNT...]   (default 1000 10000 50000)
-# Environment: REPEATS (default 3), BENCH_DIR (default a new folder in /tmp),
+# Environment: REPEATS (default 5), BENCH_DIR (default a new folder in /tmp),
 #              BIG_SHEET_MB (default 200), SETTLE_SECONDS (default 65, below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repeats=${REPEATS:-3}
+repeats=${REPEATS:-5}
 big_mb=${BIG_SHEET_MB:-200}
 settle=${SETTLE_SECONDS:-65}
 counts=("$@")
@@ -27,34 +34,37 @@ brindlet=$PWD/build/bench/brindlet
 root=${BENCH_DIR:-$(mktemp -d /tmp/brindlet-bench.XXXXXX)}
 mkdir -p "$root"
 trap 'rm -rf "$root"' EXIT
+floor_program=$root/floor
+cc -O2 -o "$floor_program" bench/floor.c
 
 # One game's disc: a data track and three audio tracks, one image file per
 # track (a few bytes each), as a disc-image preservation set lays them out;
-# the second audio track has no pregap, so it gets an INDEX 00.
-write_sheet() { # folder floor-folder name
-  local content track
-  content=$(
-    printf 'REM GENRE "Racing"\r\nREM DATE 1998\r\nPERFORMER "Studio"\r\nTITLE "%s"\r\n' "$3"
-    printf 'FILE "%s (Track 1).bin" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' "$3"
-    printf 'FILE "%s (Track 2).bin" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:02:00\r\n' "$3"
-    printf 'FILE "%s (Track 3).bin" BINARY\r\n  TRACK 03 AUDIO\r\n    INDEX 01 00:00:00\r\n' "$3"
-    printf 'FILE "%s (Track 4).bin" BINARY\r\n  TRACK 04 AUDIO\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:00:00\r\n' "$3"
-  )
-  printf '%s\n' "$content" > "$1/$3.cue"
-  printf '%s\n' "$content" > "$2/$3.cue"
-  for track in 1 2 3 4; do printf 'x' > "$1/$3 (Track $track).bin"; done
+# the second audio track has no pregap, so it gets an INDEX 00. Built with
+# builtins alone, so that 50,000 sheets take seconds, not minutes.
+write_sheet() { # folder name
+  local content part track
+  printf -v content 'REM GENRE "Racing"\r\nREM DATE 1998\r\nPERFORMER "Studio"\r\nTITLE "%s"\r\n' "$2"
+  printf -v part 'FILE "%s (Track 1).bin" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' "$2"
+  content+=$part
+  printf -v part 'FILE "%s (Track 2).bin" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:02:00\r\n' "$2"
+  content+=$part
+  printf -v part 'FILE "%s (Track 3).bin" BINARY\r\n  TRACK 03 AUDIO\r\n    INDEX 01 00:00:00\r\n' "$2"
+  content+=$part
+  printf -v part 'FILE "%s (Track 4).bin" BINARY\r\n  TRACK 04 AUDIO\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:00:00\r\n' "$2"
+  content+=$part
+  printf '%s' "$content" > "$1/$2.cue"
+  for track in 1 2 3 4; do printf 'x' > "$1/$2 (Track $track).bin"; done
 }
 
 # A library of count sheets, ten per game folder, inside its own parent
-# folder: the sweep also visits "." and "..". The floor's tree beside it
-# holds the same folders with the sheets alone.
-make_library() { # count target floor-target
+# folder: the sweep (and the floor) also visits "." and "..".
+make_library() { # count target
   local folders=$(($1 / 10)) f d game
-  mkdir -p "$2/parent/games" "$3"
+  mkdir -p "$2/parent/games"
   for ((f = 1; f <= folders; f++)); do
     printf -v game 'Game %05d' "$f"
-    mkdir "$2/parent/games/$game" "$3/$game"
-    for ((d = 1; d <= 10; d++)); do write_sheet "$2/parent/games/$game" "$3/$game" "$game (Disc $d)"; done
+    mkdir "$2/parent/games/$game"
+    for ((d = 1; d <= 10; d++)); do write_sheet "$2/parent/games/$game" "$game (Disc $d)"; done
   done
 }
 
@@ -62,25 +72,33 @@ now() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 calc() { awk "BEGIN { print $1 }"; }
 
-# Sets elapsed (seconds) and rss (KiB) for brindlet answering "$1".
-time_brindlet() { # answer
-  local start end
+# Sets elapsed (seconds) and rss (KiB) for a command given "$1" on its input.
+time_run() { # input command...
+  local input=$1 start end
+  shift
   start=$(now)
-  printf '%s\n' "$1" |
-    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/time -v -o "$root/time.txt" "$brindlet" > /dev/null
+  printf '%s\n' "$input" |
+    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/time -v -o "$root/time.txt" "$@" > /dev/null
   end=$(now)
   elapsed=$(calc "$end - $start")
   rss=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$root/time.txt")
 }
 
-# Seconds for copying a tree twice, one cp process per copy.
-time_floor() { # tree first-copy second-copy
-  local start end
-  start=$(now)
-  cp -r "$1" "$2"
-  cp -r "$1" "$3"
-  end=$(now)
-  calc "$end - $start"
+# brindlet given the path "$1", as "Open with" or a drop gives it: a folder
+# is swept as if "all" had been confirmed in it. No dialog comes, so GTK,
+# which the first dialog loads, is neither loaded nor timed.
+time_brindlet() { time_run "" "$brindlet" "$1"; }
+
+# One timed sweep of a library copy, after a sync, so that no run pays for
+# the writeback of the one before: brindlet given the library's folder, or
+# the floor (first or again) over the same folder. Sets elapsed and rss.
+timed_sweep() { # brindlet|first|again library
+  sync
+  if [ "$1" = brindlet ]; then
+    time_brindlet "$2/parent/games"
+  else
+    time_run "" "$floor_program" "$1" "$2/parent/games"
+  fi
 }
 
 # Every copy a round needs is made before the round is timed, and nothing
@@ -94,45 +112,64 @@ time_floor() { # tree first-copy second-copy
 # default 65; 0 times the disk as it is.
 idles=()
 for ((r = 0; r < repeats; r++)); do
-  time_brindlet ""
+  time_brindlet "$root/nothing.txt"
   idles+=("$rss")
 done
 idle=$(printf '%s\n' "${idles[@]}" | sort -n | head -1)
-printf 'idle run (cancelled at once): peak %s KiB\n\n' "$idle"
+printf 'idle run (a path of no known kind, passed over): peak %s KiB\n\n' "$idle"
 
 # What a second sweep must leave as it is: every file's number, size and
 # modification time, and the set of files.
 stamps() { find "$1" -printf '%i %s %T@ %p\n' | sort; }
 
-printf '%-8s %10s %10s %7s %10s %7s %12s %10s %10s\n' sheets sweep_s floor_s ratio again_s ratio \
-  sheets_per_s peak_KiB over_idle
+# The median of the per-pair ratios of two lists of times.
+pair_ratio() { # "a1 a2 ..." "b1 b2 ..."
+  paste -d/ <(printf '%s\n' $1) <(printf '%s\n' $2) | awk -F/ '{ print $1 / $2 }' | median
+}
+
+printf '%-7s %9s %9s %6s %9s %9s %6s %10s %9s %9s\n' sheets sweep_s floor_s ratio again_s \
+  floor_s ratio sheets/s peak_KiB over_idle
 for count in "${counts[@]}"; do
   round=$root/round-$count
-  make_library "$count" "$round/pristine" "$round/sheets/games"
-  for ((r = 0; r < repeats; r++)); do cp -a "$round/pristine" "$round/work-$r"; done
+  make_library "$count" "$round/pristine"
+  for ((r = 0; r < repeats; r++)); do
+    cp -a "$round/pristine" "$round/work-$r"
+    cp -a "$round/pristine" "$round/floor-$r"
+  done
   sync
   sleep "$settle"
-  sweeps=() agains=() floors=() rsses=()
+  sweeps=() agains=() floors=() floor_agains=() rsses=()
   for ((r = 0; r < repeats; r++)); do
-    time_brindlet "$round/work-$r/parent/games/all"
-    sweeps+=("$elapsed") rsses+=("$rss")
-    floors+=("$(time_floor "$round/sheets/games" "$round/copy-$r-a" "$round/copy-$r-b")")
+    # Brindlet first in even pairs, the floor first in odd ones.
+    for kind in first again; do
+      for turn in $((r % 2)) $((1 - r % 2)); do
+        if [ "$turn" = 0 ]; then
+          [ "$kind" = first ] || stamps "$round/work-$r" > "$root/repaired.txt"
+          timed_sweep brindlet "$round/work-$r"
+          rsses+=("$rss")
+          if [ "$kind" = first ]; then sweeps+=("$elapsed"); else agains+=("$elapsed"); fi
+        else
+          timed_sweep "$kind" "$round/floor-$r"
+          if [ "$kind" = first ]; then floors+=("$elapsed"); else floor_agains+=("$elapsed"); fi
+        fi
+      done
+    done
     backups=$(find "$round/work-$r" -name '*.cue.bak' | wc -l)
     [ "$backups" -eq "$count" ] || echo "warning: $backups backups for $count sheets" >&2
-    stamps "$round/work-$r" > "$root/repaired.txt"
-    time_brindlet "$round/work-$r/parent/games/all"
-    agains+=("$elapsed") rsses+=("$rss")
     stamps "$round/work-$r" | cmp -s - "$root/repaired.txt" ||
       echo "warning: the second sweep changed files" >&2
   done
   sweep=$(printf '%s\n' "${sweeps[@]}" | median)
   again=$(printf '%s\n' "${agains[@]}" | median)
   floor=$(printf '%s\n' "${floors[@]}" | median)
+  floor_again=$(printf '%s\n' "${floor_agains[@]}" | median)
   peak=$(printf '%s\n' "${rsses[@]}" | sort -n | tail -1)
-  printf '%-8s %10.3f %10.3f %7.2f %10.3f %7.2f %12.0f %10s %10s\n' "$count" "$sweep" "$floor" \
-    "$(calc "$sweep / $floor")" "$again" "$(calc "$again / $floor")" "$(calc "$count / $sweep")" \
+  printf '%-7s %9.3f %9.3f %6.2f %9.3f %9.3f %6.2f %10.0f %9s %9s\n' "$count" "$sweep" "$floor" \
+    "$(pair_ratio "${sweeps[*]}" "${floors[*]}")" "$again" "$floor_again" \
+    "$(pair_ratio "${agains[*]}" "${floor_agains[*]}")" "$(calc "$count / $sweep")" \
     "$peak" "$((peak - idle))"
-  echo "  runs: sweep ${sweeps[*]}; again ${agains[*]}; floor ${floors[*]}" >&2
+  echo "  runs: sweep ${sweeps[*]}; floor ${floors[*]}" >&2
+  echo "        again ${agains[*]}; floor ${floor_agains[*]}" >&2
   rm -rf "$round"
 done
 

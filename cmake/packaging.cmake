@@ -72,7 +72,12 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Brindlet developers <brindlet@localhost>")
-  # Dependencies are read off the linked libraries, never written by hand.
+  # Dependencies are read off the linked libraries, and shlibdeps adds them
+  # to this list. GTK is not among them: the program opens it only when a
+  # dialog is due, and without it every dialog is a console prompt, which
+  # no one starting it from a menu would see. 3.20 brought the native file
+  # chooser it uses.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgtk-3-0 (>= 3.20)")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 

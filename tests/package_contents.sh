@@ -18,6 +18,9 @@ for file in usr/bin/brindlet usr/share/man/man1/brindlet.1.gz usr/share/applicat
   grep -q " \./$file\$" "$work/listing.txt" || fail "no $file in the package"
 done
 dpkg-deb -x "$package" "$work/root"
+# The program opens GTK only when a dialog is due, so nothing linked names
+# it: the package must.
+dpkg-deb -f "$package" Depends | grep -q 'libgtk-3-0' || fail "the package does not depend on GTK 3"
 
 page=$work/root/usr/share/man/man1/brindlet.1.gz
 gzip -t "$page" 2> /dev/null || fail "the manual page is not gzip-compressed"

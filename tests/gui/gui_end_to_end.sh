@@ -335,6 +335,22 @@ if [ "$build" = windows ]; then
   if [ -n "$shared_prefix" ]; then export WINEPREFIX="$shared_prefix"; else unset WINEPREFIX; fi
 fi
 
+# (h) Linux only: a run that shows no dialog, given a sheet already in
+# order, never loads GTK, display or not: the library and its dozens of
+# dependencies cost more than the work itself. The loader lists every
+# library it opens.
+if [ "$build" = linux ]; then
+  journey=no-dialog
+  mkdir -p "$work/tidy"
+  cp "$data/suffix_search.expected.cue" "$work/tidy/Disc.cue"
+  printf 'x' > "$work/tidy/Disc.iso"
+  printf 'x' > "$work/tidy/Disc2.img.bin"
+  LD_DEBUG=files timeout "$patience" "$program" "$work/tidy/Disc.cue" < /dev/null \
+    > /dev/null 2> "$work/loads.txt" || fail "step run: the program did not end with code 0"
+  ! grep -q 'file=libgtk-3' "$work/loads.txt" || fail "step run: GTK was loaded with no dialog to show"
+  [ ! -e "$work/tidy/Disc.cue.bak" ] || fail "step check: a sheet in order was rewritten"
+fi
+
 if [ "$failures" -eq 0 ]; then
   echo "GUI end-to-end ($build): all journeys passed; screenshots in $shots"
 fi
