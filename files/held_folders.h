@@ -10,7 +10,9 @@
 // folder above it, then cannot send later work elsewhere, and a library
 // of thousands of sheets is spared as many walks of long paths. Holds
 // nest: a folder is itself reached from the innermost held folder above it.
-// Windows opens every file by its whole path and holds nothing.
+// Windows opens every file by its whole path; there a hold is an open
+// handle on the folder that shares everything but deletion, so that the
+// folder itself cannot be renamed, moved or replaced meanwhile.
 
 // Handle of a hold; 0 when the folder cannot be reached.
 using FolderHold = intptr_t;
