@@ -9,8 +9,8 @@
 #   full-disk  repairs on drives F: and G: that are small tmpfs mounts made
 #              here (root only): one whose backup would not fit as a copy,
 #              one whose new sheet does not fit.
-#   kill-loop  sweeps of a few hundred sheets, each killed (kill -9) after a
-#              random delay within the time a whole sweep takes: every
+#   kill-loop  sweeps of a few hundred sheets, each killed (kill -9) a random
+#              moment after its first backup appears, while it replaces: every
 #              sheet keeps its name, on its original or its repair, and
 #              every backup holds the original.
 # Every run of the program is bounded.
@@ -252,45 +252,49 @@ elif [ "$mode" = kill-loop ]; then
   make_prefix
 
   step=whole
-  # A whole sweep, timed, to aim the kills within it.
+  # A whole sweep, its replacements timed from the first backup on.
   fresh
+  wine "$program" "$(native "$library")" > /dev/null 2>&1 < /dev/null &
+  pid=$!
+  until [ -n "$(find "$library/A" -name '*.bak' -print -quit)" ] || ! kill -0 "$pid" 2> /dev/null; do
+    sleep 0.01
+  done
   started=$(date +%s%N)
-  run "$(native "$library")"
-  whole=$((($(date +%s%N) - started) / 1000000))
+  wait "$pid"
+  replacing=$((($(date +%s%N) - started) / 1000000 + 1))
   look
   [ "$repaired" = "$sheets" ] || fail "a whole sweep repaired $repaired of $sheets sheets"
 
   step=killed
-  # Kills are aimed within a window that starts as the whole sweep and
-  # narrows as they land: a kill before the first replacement moves its
-  # start later, one after the last moves its end earlier. A loaded machine
-  # shifts the window, not the test: it goes on until 20 kills have stopped
-  # a sweep midway (40 kills at least, 90 at most).
+  # Each kill is aimed at the replacements themselves: the sweep is watched
+  # until its first backup appears, then killed a random moment later
+  # (within the time the whole sweep's replacements took). Wine's start-up,
+  # which varies from run to run and with the machine's load, is not in
+  # the aim. It goes on until 20 kills have stopped a sweep midway (40
+  # kills at least, 90 at most).
   midway=0
-  low=0
-  high=$whole
   round=0
   while [ "$round" -lt 90 ] && { [ "$round" -lt 40 ] || [ "$midway" -lt 20 ]; }; do
     round=$((round + 1))
     fresh
-    delay=$((low + RANDOM * (high - low) / 32768))
     wine "$program" "$(native "$library")" > /dev/null 2>&1 < /dev/null &
     pid=$!
+    waited=0
+    while kill -0 "$pid" 2> /dev/null && [ "$waited" -lt 3000 ] &&
+      [ -z "$(find "$library/A" -name '*.bak' -print -quit)" ]; do
+      sleep 0.01
+      waited=$((waited + 1))
+    done
+    delay=$((RANDOM * replacing / 32768))
     sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
     kill -9 "$pid" 2> /dev/null
     wait "$pid" 2> /dev/null
-    step="killed, round $round after $delay ms"
+    step="killed, round $round, $delay ms after the first backup"
     look
-    if [ "$repaired" -eq 0 ]; then
-      low=$(((low + delay) / 2))
-    elif [ "$repaired" -eq "$sheets" ]; then
-      high=$(((high + delay) / 2))
-    else
-      midway=$((midway + 1))
-    fi
+    [ "$repaired" -gt 0 ] && [ "$repaired" -lt "$sheets" ] && midway=$((midway + 1))
   done
   step=killed
-  echo "kill-loop: $round kills within sweeps of $whole ms; $midway stopped one midway"
+  echo "kill-loop: $round kills within replacements of $replacing ms; $midway stopped a sweep midway"
   [ "$midway" -ge 20 ] || fail "only $midway of $round kills stopped a sweep midway"
 
   step=finished
