@@ -3,6 +3,7 @@
 #include "app/run_report.h"
 #include "app/run_state.h"
 #include "files/folder_listing.h"
+#include "files/listed_names.h"
 #include "files/sheet_output.h"
 #include "files/text_file.h"
 
@@ -14,6 +15,7 @@ void EndRun() {
   CloseAllTextFiles();
   DropAllSheetOutputs();
   FinishAllListings();
+  ForgetNameRecord();
   FinishReport();
   const int32_t exitCode = gRun.exitCode;
   ClearRunState();

@@ -1,11 +1,15 @@
 #include "app/sweep_folders.h"
 
+#include <vector>
+
 #include "app/act_on_sheet.h"
 #include "app/run_state.h"
 #include "files/file_size.h"
 #include "files/folder_listing.h"
 #include "files/held_folders.h"
-#include "files/sheet_replacement.h"
+#include "files/listed_names.h"
+#include "files/sheet_repair.h"
+#include "files/wildcard_match.h"
 #include "text/path_separator.h"
 
 void SweepSubfolders(const Text& folder) {
@@ -30,21 +34,31 @@ void SweepSubfolders(const Text& folder) {
   gRun.listing = 0;
 }
 
+// One listing of the folder, read twice: first for every name it holds,
+// so that no sheet's absent backup is looked for, then for its sheets.
 void SweepFolder(const Text& folder) {
-  const ListingHandle listing = ListFolder(folder, u"*.cue");
+  const ListingHandle listing = ListFolder(folder, u"*.*");
   if (listing == 0) return;
-  while (NextEntry(listing)) ActOnSheet(folder + EntryName(listing));
-  FinishListing(listing);
+  StartNameRecord(folder);
   // A sheet's new form beside its backup, with no sheet: left by a run
   // stopped between two renames (an older build, another program). The
   // sheet is made again from its backup, and has its name back.
-  const ListingHandle leftovers = ListFolder(folder, NewSheetPathFor(u"*.cue"));
-  if (leftovers == 0) return;
-  const size_t suffix = NewSheetPathFor(Text()).size();
-  while (NextEntry(leftovers)) {
-    const Text name = EntryName(leftovers);
-    const Text sheet = folder + name.substr(0, name.size() - suffix);
+  std::vector<Text> lostNames;
+  while (NextEntry(listing)) {
+    const Text name = EntryName(listing);
+    RecordName(name);
+    const Text lost = SheetLeftAs(name);
+    if (!lost.empty()) lostNames.push_back(lost);
+  }
+  RewindListing(listing);
+  while (NextEntry(listing)) {
+    const Text name = EntryName(listing);
+    if (MatchesWildcard(name, u"*.cue")) ActOnSheet(folder + name);
+  }
+  for (const Text& name : lostNames) {
+    const Text sheet = folder + name;
     if (FileSize(sheet) == kNoFile && FileSize(sheet + u".bak") >= 1) ActOnSheet(sheet);
   }
-  FinishListing(leftovers);
+  ForgetNameRecord();
+  FinishListing(listing);
 }

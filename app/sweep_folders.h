@@ -9,5 +9,6 @@
 // has them.
 void SweepSubfolders(const Text& folder);
 
-// Repairs every entry of folder matching "*.cue".
+// Repairs every entry of folder matching "*.cue", and gives back its name
+// to a sheet a stopped run left without one.
 void SweepFolder(const Text& folder);

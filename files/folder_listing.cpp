@@ -72,6 +72,14 @@ int32_t NextEntry(ListingHandle handle) {
   return ContinueFolderSearch(listing->search, &listing->current) ? 1 : 0;
 }
 
+void RewindListing(ListingHandle handle) {
+  FolderListing* listing = Find(handle);
+  if (listing == nullptr || !listing->searching) return;
+  listing->delivered = !RewindFolderSearch(listing->search, &listing->current);
+  // Nothing matches now: the search stays open, with nothing more to give.
+  if (listing->delivered) listing->current = FolderEntry();
+}
+
 Text EntryName(ListingHandle handle) {
   const FolderListing* listing = Find(handle);
   return listing == nullptr ? Text() : listing->current.name;

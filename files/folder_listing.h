@@ -17,6 +17,11 @@ ListingHandle ListFolder(const Text& folder, const Text& pattern);
 // Moves to the next entry: nonzero if there is one.
 int32_t NextEntry(ListingHandle listing);
 
+// Goes back to before the first entry, so that the folder is read again as
+// it is now, without a second open. A listing that matched nothing at its
+// start stays empty.
+void RewindListing(ListingHandle listing);
+
 // The bare name of the current entry, or "".
 Text EntryName(ListingHandle listing);
 

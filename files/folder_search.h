@@ -23,4 +23,9 @@ SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, Fold
 // The next match, or false when there is none.
 bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry);
 
+// Starts the search over, from the folder as it is now: *first holds the
+// first match. False when nothing matches now; the search must still be
+// ended.
+bool RewindFolderSearch(FolderSearch search, FolderEntry* first);
+
 void EndFolderSearch(FolderSearch search);

@@ -12,19 +12,32 @@ namespace {
 struct PosixSearch {
   DIR* folder = nullptr;
   Text pattern;
-  bool isRoot = false;  // "/" has no "." or "..", like a Windows drive root
+  int isRoot = -1;  // "/" has no "." or "..", like a Windows drive root; -1: not asked yet
 };
 
 bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// Asked only of a listing that reaches "." or "..", which most patterns
+// never match; the root itself is looked at once a run.
+bool IsFileSystemRoot(DIR* listing) {
+  static struct stat root;
+  static const bool rootSeen = stat("/", &root) == 0;
+  struct stat folder;
+  return rootSeen && fstat(dirfd(listing), &folder) == 0 && folder.st_dev == root.st_dev &&
+         folder.st_ino == root.st_ino;
+}
+
 // Reads entries until one matches the pattern.
 bool NextMatch(PosixSearch& search, FolderEntry* entry) {
   while (const dirent* found = readdir(search.folder)) {
-    if (search.isRoot && IsDotEntry(found->d_name)) continue;
     Text name = TextOfPosixPath(found->d_name);
     if (!MatchesWildcard(name, search.pattern)) continue;
+    if (IsDotEntry(found->d_name)) {
+      if (search.isRoot < 0) search.isRoot = IsFileSystemRoot(search.folder) ? 1 : 0;
+      if (search.isRoot == 1) continue;
+    }
     bool isFolder = found->d_type == DT_DIR;
     if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
       struct stat info;
@@ -35,12 +48,6 @@ bool NextMatch(PosixSearch& search, FolderEntry* entry) {
     return true;
   }
   return false;
-}
-
-bool IsFileSystemRoot(DIR* listing) {
-  struct stat folder, root;
-  return fstat(dirfd(listing), &folder) == 0 && stat("/", &root) == 0 &&
-         folder.st_dev == root.st_dev && folder.st_ino == root.st_ino;
 }
 
 }  // namespace
@@ -54,7 +61,6 @@ SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, Fold
     delete posix;
     return SearchStart::Failed;
   }
-  posix->isRoot = IsFileSystemRoot(posix->folder);
   if (!NextMatch(*posix, first)) {
     closedir(posix->folder);
     delete posix;
@@ -62,6 +68,12 @@ SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, Fold
   }
   *search = reinterpret_cast<FolderSearch>(posix);
   return SearchStart::Found;
+}
+
+bool RewindFolderSearch(FolderSearch search, FolderEntry* first) {
+  auto* posix = reinterpret_cast<PosixSearch*>(search);
+  rewinddir(posix->folder);
+  return NextMatch(*posix, first);
 }
 
 bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry) {

@@ -9,6 +9,7 @@ namespace {
 struct Win32Search {
   HANDLE handle = INVALID_HANDLE_VALUE;
   Text pattern;
+  Text searchPath;  // to start over with
 };
 
 // The platform's search also matches a name through its short 8.3 alias
@@ -43,7 +44,8 @@ SearchStart StartFolderSearch(const Text& searchPath, FolderSearch* search, Fold
                                                   : SearchStart::Failed;
   }
   const size_t split = searchPath.find_last_of(u"\\/");
-  auto* win32 = new Win32Search{handle, searchPath.substr(split == Text::npos ? 0 : split + 1)};
+  auto* win32 =
+      new Win32Search{handle, searchPath.substr(split == Text::npos ? 0 : split + 1), searchPath};
   if (!TakeEntryIfMatching(data, win32->pattern, first) && !NextMatch(*win32, first)) {
     FindClose(handle);
     delete win32;
@@ -57,8 +59,18 @@ bool ContinueFolderSearch(FolderSearch search, FolderEntry* entry) {
   return NextMatch(*reinterpret_cast<Win32Search*>(search), entry);
 }
 
+// A search handle cannot be taken back to its start: a new one is opened.
+bool RewindFolderSearch(FolderSearch search, FolderEntry* first) {
+  auto* win32 = reinterpret_cast<Win32Search*>(search);
+  if (win32->handle != INVALID_HANDLE_VALUE) FindClose(win32->handle);
+  WIN32_FIND_DATAW data;
+  win32->handle = FindFirstFileW(WidePath(win32->searchPath).c_str(), &data);
+  if (win32->handle == INVALID_HANDLE_VALUE) return false;
+  return TakeEntryIfMatching(data, win32->pattern, first) || NextMatch(*win32, first);
+}
+
 void EndFolderSearch(FolderSearch search) {
   auto* win32 = reinterpret_cast<Win32Search*>(search);
-  FindClose(win32->handle);
+  if (win32->handle != INVALID_HANDLE_VALUE) FindClose(win32->handle);
   delete win32;
 }

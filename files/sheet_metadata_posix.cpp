@@ -74,15 +74,23 @@ bool GiveMetadataOf(int sheet, const struct stat& info, int newFile) {
              made.st_gid != info.st_gid ? info.st_gid : static_cast<gid_t>(-1)) != 0) {
     return false;
   }
-  if (!SetAttributes(newFile, AttributesOf(sheet))) return false;
+  const Attributes wanted = AttributesOf(sheet);
+  if (!SetAttributes(newFile, wanted)) return false;
+  // Most new files are made as their sheets are: this process's, its
+  // mode, no attributes. Then nothing is given, and nothing looked at again.
+  const bool changed = made.st_uid != info.st_uid || made.st_gid != info.st_gid || !wanted.empty();
+  if (!changed && (made.st_mode & 07777) == (info.st_mode & 07777)) return true;
   if (fchmod(newFile, info.st_mode & 07777) != 0) return false;
   struct stat given;
   return fstat(newFile, &given) == 0 && given.st_uid == info.st_uid &&
          given.st_gid == info.st_gid && (given.st_mode & 07777) == (info.st_mode & 07777);
 }
 
-bool MayReplaceIn(const struct stat& folder, const struct stat& sheet) {
-  if ((folder.st_mode & S_ISVTX) == 0) return true;
-  const uid_t self = geteuid();
-  return self == 0 || self == sheet.st_uid || self == folder.st_uid;
+bool MayReplaceIn(int folder, const std::string& folderName, const struct stat& sheet) {
+  // This process's own id, the same all run long.
+  static const uid_t self = geteuid();
+  if (self == 0 || self == sheet.st_uid) return true;
+  struct stat info;
+  return fstatat(folder, folderName.c_str(), &info, 0) == 0 &&
+         ((info.st_mode & S_ISVTX) == 0 || self == info.st_uid);
 }

@@ -28,7 +28,9 @@ bool SetAttributes(int file, const Attributes& wanted);
 // a write would clear a file capability again.
 bool GiveMetadataOf(int sheet, const struct stat& info, int newFile);
 
-// Whether this process may rename another file over the sheet in its
-// folder (looked at as folder): where the folder has the sticky bit, only
-// the sheet's owner, the folder's owner or a privileged process may.
-bool MayReplaceIn(const struct stat& folder, const struct stat& sheet);
+// Whether this process may rename another file over the sheet (looked at
+// as sheet) in its folder, folderName in the folder descriptor folder:
+// where the folder has the sticky bit, only the sheet's owner, the
+// folder's owner or a privileged process may. The folder is looked at only
+// for another user's sheet.
+bool MayReplaceIn(int folder, const std::string& folderName, const struct stat& sheet);

@@ -82,12 +82,14 @@ void Write(SheetOutput& output, const char* bytes, size_t count) {
 // Makes the new sheet's file, starting with the leading bytes that were
 // never kept: they are the sheet's own, and are taken from it.
 void StartNewFile(SheetOutput& output) {
-  // Only the holder of the sheet may use its new file's name.
-  if (output.sheet != kNoPlatformFile && !IsStillTheSheet(output.sheetPath, output.stamp)) {
+  const Opening made = CreateNewSheetFile(output.sheetPath,
+                                          output.sheet != kNoPlatformFile ? &output.stamp : nullptr,
+                                          &output.newFile);
+  // Another run put its new sheet in place since this one opened the sheet.
+  if (made == Opening::HeldElsewhere) {
     output.sheetChanged = true;
     return;
   }
-  const Opening made = CreateNewSheetFile(output.sheetPath, &output.newFile);
   output.failed = made != Opening::Opened;
   // A folder or a name too long where the new file should be is this
   // sheet's trouble alone; a full or read-only disk is every sheet's.
@@ -147,8 +149,10 @@ void Drop(SheetOutput& output) {
 }
 
 SheetPut Put(SheetOutput& output) {
-  if (!output.differs && PendingMatchesSheet(output) &&
-      output.matched + static_cast<int64_t>(output.pending.size()) == output.stamp.size) {
+  // A new length differs without a byte read back.
+  if (!output.differs &&
+      output.matched + static_cast<int64_t>(output.pending.size()) == output.stamp.size &&
+      PendingMatchesSheet(output)) {
     LetGo(output);
     return SheetPut::Unchanged;
   }

@@ -1,10 +1,16 @@
 #include "files/sheet_repair.h"
 
 #include "files/held_folders.h"
+#include "files/listed_names.h"
 #include "files/sheet_replacement.h"
+#include "files/wildcard_match.h"
 #include "text/string_helpers.h"
 
 namespace {
+
+// Code units of a name that every common file system takes: 255 bytes of
+// UTF-8, at up to 3 bytes a unit, or 255 UTF-16 units.
+constexpr size_t kNameThatAlwaysFits = 85;
 
 // Lets go of what an open that passes its sheet over had taken.
 SheetRepair PassOver(Opening why, FolderHold hold, PlatformFile sheet, bool aboutBackup = false) {
@@ -33,9 +39,15 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   }
   // A backup that is a link would make the sheet from whatever it points
   // to, and leave the sheet's own original nowhere.
+  // A sweep knows which backups its listing did not show. A long name is
+  // opened all the same, as the one way to learn that it cannot be made.
   PlatformFile backup = kNoPlatformFile;
   int64_t backupSize = 0;
-  const Opening backupOpening = OpenBackup(sheetPath + u".bak", stamp, &backup, &backupSize);
+  const Text backupPath = sheetPath + u".bak";
+  const bool surelyMissing =
+      ListingLacks(backupPath) && FileNameOf(backupPath).size() <= kNameThatAlwaysFits;
+  const Opening backupOpening =
+      surelyMissing ? Opening::Missing : OpenBackup(backupPath, stamp, &backup, &backupSize);
   if (backupOpening != Opening::Opened && backupOpening != Opening::Missing) {
     return PassOver(backupOpening, hold, sheet, true);
   }
@@ -75,4 +87,9 @@ SheetOutputHandle CreateSheet(const Text& sheetPath) {
     return 0;
   }
   return StartSheetOutput(sheetPath, hold, sheet, stamp, false);
+}
+
+Text SheetLeftAs(const Text& fileName) {
+  if (!MatchesWildcard(fileName, NewSheetPathFor(u"*.cue"))) return Text();
+  return fileName.substr(0, fileName.size() - NewSheetPathFor(Text()).size());
 }

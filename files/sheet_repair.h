@@ -35,3 +35,8 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath);
 // An output for a sheet that is missing, or an empty file; 0 for anything
 // else (a sheet with content, a link, a folder, a file held elsewhere).
 SheetOutputHandle CreateSheet(const Text& sheetPath);
+
+// The sheet name whose new form a file name is ("x.cue" for the new form
+// of "x.cue"), where that form was left beside the sheet by a run stopped
+// before it took the sheet's place; "" for any other name.
+Text SheetLeftAs(const Text& fileName);

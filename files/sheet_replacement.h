@@ -44,21 +44,26 @@ Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp);
 // place since: the hold is then on a file that is no longer the sheet.
 bool IsStillTheSheet(const Text& path, const SheetStamp& stamp);
 
-// Opens a sheet's backup for reading, exclusively, never through a link;
-// *size is its size in bytes. A run stopped between keeping the backup and
-// putting the new sheet in place leaves the two names on one file: the
-// backup is then the file held as the sheet (stamped so), and opens all
-// the same, held once.
+// Opens a held sheet's backup for reading, never through a link; *size is
+// its size in bytes. Holding the sheet keeps other runs away from its
+// backup: where the platform's lock is a file's own (Linux), the backup
+// takes none. A run stopped between keeping the backup and putting the new
+// sheet in place leaves the two names on one file: the backup is then the
+// file held as the sheet (stamped so), and opens all the same.
 Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
                    int64_t* size);
 
 // The new sheet's own file beside the sheet, empty, open for writing and
-// reading, in *file. Its name never ends in ".cue"; a leftover of a run
-// that was stopped, which only the sheet's holder could have made, is
-// removed first. NotAFile where something else stands at that name.
-Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file);
+// reading, in *file. Its name never ends in ".cue". A file already at that
+// name is a leftover of a run that was stopped, which only the sheet's
+// holder could have made: it is removed while held (the sheet as stamped,
+// or no sheet) is still the file at the sheet's name, and HeldElsewhere
+// answered where not, since the name then belongs to another run's sheet.
+// NotAFile where something else stands at that name.
+Opening CreateNewSheetFile(const Text& sheetPath, const SheetStamp* held, PlatformFile* file);
 
-// Closes the new sheet's file and removes it.
+// Closes the new sheet's file and removes it, unless another run has put
+// its own file at that name since.
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile);
 
 // Puts the new sheet's file in the sheet's place and closes both files.

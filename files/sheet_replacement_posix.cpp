@@ -64,11 +64,10 @@ bool RefusalEndsRun(int error) {
   return error == ENOSPC || error == EDQUOT || error == EROFS || error == EIO;
 }
 
-// The folder a name lies in, looked at, for the sticky bit.
-bool LookAtFolderOf(const PosixName& name, struct stat* info) {
+// The folder a name lies in, as a name in the same folder descriptor.
+std::string FolderNameOf(const PosixName& name) {
   const size_t slash = name.name.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : name.name.substr(0, slash + 1);
-  return fstatat(name.folder, folder.c_str(), info, 0) == 0;
+  return slash == std::string::npos ? "." : name.name.substr(0, slash + 1);
 }
 
 // Takes back a backup kept a moment ago for a sheet that was then not
@@ -106,27 +105,6 @@ int WriteOverSheet(int newFile, int sheet) {
   if (ftruncate(sheet, at) != 0 || fdatasync(sheet) != 0) return errno;
   SetAttributes(sheet, attributes);
   return 0;
-}
-
-bool IsHeld(const struct stat& info, const SheetStamp& held) {
-  return held.identity[1] != 0 && static_cast<int64_t>(info.st_dev) == held.identity[0] &&
-         static_cast<int64_t>(info.st_ino) == held.identity[1];
-}
-
-// Opens a regular file with access (O_RDWR or O_RDONLY), never through a
-// link, and takes its lock, unless it is the file stamped as held already:
-// a second lock on it would clash with this process's own.
-Opening OpenExclusively(const Text& path, int access, PlatformFile* file, struct stat* info,
-                        const SheetStamp& held = SheetStamp()) {
-  int fd;
-  const Opening opening = OpenRegularFile(path, access | O_NOFOLLOW, 0, &fd, info);
-  if (opening != Opening::Opened) return opening;
-  if (!IsHeld(*info, held) && HeldElsewhere(fd, LOCK_EX)) {
-    close(fd);
-    return Opening::HeldElsewhere;
-  }
-  *file = fd;
-  return opening;
 }
 
 // The backup is the sheet's own file under a second name: nothing is
@@ -191,6 +169,16 @@ SheetPut PutWithoutReplacing(const PosixName& from, const PosixName& to) {
   return RefusalEndsRun(errno) ? SheetPut::FileSystemFailed : SheetPut::Refused;
 }
 
+// Removes the new sheet's file by its name while that name is still on the
+// open file: a run that held a sheet another run has replaced meanwhile
+// may find that run's new file there, and must leave it be.
+void RemoveOwnNewFile(const PosixName& name, int newFile) {
+  struct stat own, there;
+  if (fstat(newFile, &own) == 0 && LookWithoutFollowing(name, &there) && SameFile(own, there)) {
+    unlinkat(name.folder, name.name.c_str(), 0);
+  }
+}
+
 // The rename keeps the sheet's name on the old file or the new one at
 // every instant, and is taken wherever the new file can carry all that the
 // old one does and the folder lets this process replace the sheet. Where
@@ -201,13 +189,12 @@ SheetPut PutWithoutReplacing(const PosixName& from, const PosixName& to) {
 SheetPut ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& stamp,
                           bool keepBackup, const Text& backupPath, const PosixName& from,
                           const PosixName& to) {
-  struct stat now, folder;
+  struct stat now;
   if (!LookWithoutFollowing(to, &now) || !SameStamp(StampOf(now), stamp)) {
     return SheetPut::LeftAlone;
   }
   const int held = static_cast<int>(sheet);
-  if (LookAtFolderOf(to, &folder) && MayReplaceIn(folder, now) &&
-      GiveMetadataOf(held, now, newFile)) {
+  if (MayReplaceIn(to.folder, FolderNameOf(to), now) && GiveMetadataOf(held, now, newFile)) {
     if (keepBackup) {
       const SheetPut backup = KeepBackup(sheet, now, to, backupPath);
       if (backup != SheetPut::Replaced) return backup;
@@ -220,8 +207,11 @@ SheetPut ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& sta
     if (keepBackup) TakeBackBackup(backupPath, now);
     return RefusalEndsRun(error) ? SheetPut::FileSystemFailed : SheetPut::Refused;
   }
-  if (keepBackup && CopyOpenFileTo(sheet, backupPath) == 0) return SheetPut::FileSystemFailed;
-  return WriteOverSheet(newFile, held) == 0 ? SheetPut::Replaced : SheetPut::FileSystemFailed;
+  // The new file's bytes go into the sheet itself; the file is spent either way.
+  const bool written = (!keepBackup || CopyOpenFileTo(sheet, backupPath) != 0) &&
+                       WriteOverSheet(newFile, held) == 0;
+  RemoveOwnNewFile(from, newFile);
+  return written ? SheetPut::Replaced : SheetPut::FileSystemFailed;
 }
 
 }  // namespace
@@ -231,9 +221,12 @@ Text NewSheetPathFor(const Text& sheetPath) {
 }
 
 Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
+  int fd;
   struct stat info;
-  const Opening opening = OpenExclusively(path, O_RDWR, sheet, &info);
-  if (opening == Opening::Opened) *stamp = StampOf(info);
+  const Opening opening = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, LOCK_EX, &fd, &info);
+  if (opening != Opening::Opened) return opening;
+  *sheet = fd;
+  *stamp = StampOf(info);
   return opening;
 }
 
@@ -242,15 +235,20 @@ bool IsStillTheSheet(const Text& path, const SheetStamp& stamp) {
   return LookWithoutFollowing(PosixNameOf(path), &now) && SameStamp(StampOf(now), stamp);
 }
 
-Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* backup,
-                   int64_t* size) {
+// The sheet's lock keeps every other run away from its backup too: the
+// backup takes none of its own, which would also clash with the sheet's
+// where a stopped run left the two names on one file.
+Opening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup, int64_t* size) {
+  int fd;
   struct stat info;
-  const Opening opening = OpenExclusively(path, O_RDONLY, backup, &info, sheet);
-  if (opening == Opening::Opened) *size = info.st_size;
+  const Opening opening = OpenRegularFile(path, O_RDONLY | O_NOFOLLOW, 0, &fd, &info);
+  if (opening != Opening::Opened) return opening;
+  *backup = fd;
+  *size = info.st_size;
   return opening;
 }
 
-Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
+Opening CreateNewSheetFile(const Text& sheetPath, const SheetStamp* held, PlatformFile* file) {
   const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
   for (int attempt = 0; attempt < 2; ++attempt) {
     // Read back too, where the sheet is changed in place.
@@ -260,18 +258,21 @@ Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
       *file = fd;
       return Opening::Opened;
     }
+    if (errno != EEXIST) break;
+    // The sheet was looked at once, when it was held; a name taken is
+    // the one moment it can matter that another run has replaced it since.
+    if (held != nullptr && !IsStillTheSheet(sheetPath, *held)) return Opening::HeldElsewhere;
     // A folder there, or anything this process may not remove, is no
     // leftover of its own.
-    if (errno != EEXIST || unlinkat(name.folder, name.name.c_str(), 0) != 0) break;
+    if (unlinkat(name.folder, name.name.c_str(), 0) != 0) break;
   }
   if (errno == EEXIST || errno == EISDIR || errno == EPERM) return Opening::NotAFile;
   return OpeningOfError(errno);
 }
 
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
+  RemoveOwnNewFile(PosixNameOf(NewSheetPathFor(sheetPath)), static_cast<int>(newFile));
   close(static_cast<int>(newFile));
-  const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
-  unlinkat(name.folder, name.name.c_str(), 0);
 }
 
 SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
@@ -283,8 +284,8 @@ SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, Pla
       sheet == kNoPlatformFile
           ? PutWithoutReplacing(from, to)
           : ReplaceHeldSheet(fd, sheet, stamp, keepBackup, backupPath, from, to);
+  if (outcome != SheetPut::Replaced) RemoveOwnNewFile(from, fd);
   close(fd);
-  if (outcome != SheetPut::Replaced) unlinkat(from.folder, from.name.c_str(), 0);
   if (sheet != kNoPlatformFile) close(static_cast<int>(sheet));
   return outcome;
 }

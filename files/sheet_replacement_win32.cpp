@@ -52,6 +52,20 @@ bool IsEmptyPlainFile(const std::wstring& path) {
          data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
 }
 
+// Whether the file at path is the one stamped (its volume and number).
+// Opening a file for its attributes alone is refused to no one.
+bool IsStampedFile(const Text& path, const SheetStamp& stamp) {
+  SheetStamp there;
+  const HANDLE look = OpenDiskFile(path, FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (look == INVALID_HANDLE_VALUE) return false;
+  const bool same = StampOfHandle(look, &there) && there.identity[0] == stamp.identity[0] &&
+                    there.identity[1] == stamp.identity[1];
+  CloseHandle(look);
+  return same;
+}
+
 // The sheet this process holds: a run holds one at a time. Windows opens a
 // file held without sharing for no one, this process included, so a backup
 // that is a second name of the held sheet is read through this handle.
@@ -59,18 +73,11 @@ HANDLE gHeldSheet = INVALID_HANDLE_VALUE;
 
 // A second handle on the held sheet, for reading, if the file at path is
 // that sheet (stamped so): the state a run stopped between keeping the
-// backup and putting the new sheet in place leaves. Opening a file for its
-// attributes alone is refused to no one.
+// backup and putting the new sheet in place leaves.
 HANDLE HeldSheetUnder(const Text& path, const SheetStamp& sheet) {
-  SheetStamp there, held;
-  const HANDLE look = OpenDiskFile(path, FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-  if (look == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
-  const bool same = StampOfHandle(look, &there) && gHeldSheet != INVALID_HANDLE_VALUE &&
-                    StampOfHandle(gHeldSheet, &held) && SameStamp(held, sheet) &&
-                    there.identity[0] == held.identity[0] && there.identity[1] == held.identity[1];
-  CloseHandle(look);
+  SheetStamp held;
+  const bool same = gHeldSheet != INVALID_HANDLE_VALUE && StampOfHandle(gHeldSheet, &held) &&
+                    SameStamp(held, sheet) && IsStampedFile(path, sheet);
   HANDLE copy = INVALID_HANDLE_VALUE;
   // The two handles share a position; every read of the sheet's own
   // handle is at an offset, and puts it back.
@@ -119,6 +126,25 @@ void GiveAttributesAndSecurityOf(HANDLE sheet, DWORD attributes, HANDLE newFile)
   LocalFree(descriptor);
 }
 
+// What a refused rename or write comes to: refusals that every later sheet
+// would meet too (no room, a disk that takes no writes or fails) end the
+// run; any other is about the one sheet (its name, a folder in the way),
+// which is passed over while the run goes on.
+SheetPut PutRefused(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NOT_READY:
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+    case ERROR_DEV_NOT_EXIST:
+      return SheetPut::FileSystemFailed;
+    default:
+      return SheetPut::Refused;
+  }
+}
+
 // The backup as a copy of the held sheet, for disks without hard links:
 // written under a name of its own, flushed, and only then given the
 // backup's name, which it never takes from another file. A run stopped
@@ -157,7 +183,7 @@ SheetPut CopyToBackup(HANDLE sheet, int64_t size, DWORD attributes, const Text& 
   DeleteFileW(copy.c_str());
   if (!copied) return SheetPut::FileSystemFailed;
   return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? SheetPut::LeftAlone
-                                                                     : SheetPut::FileSystemFailed;
+                                                                     : PutRefused(error);
 }
 
 // Keeps the held sheet under the backup's name before the new sheet takes
@@ -187,13 +213,14 @@ SheetPut RenameOver(const std::wstring& from, const std::wstring& to) {
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return SheetPut::Replaced;
   }
-  switch (GetLastError()) {
+  const DWORD error = GetLastError();
+  switch (error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_ACCESS_DENIED:
       return SheetPut::LeftAlone;  // opened by someone else since it was let go
     default:
-      return SheetPut::FileSystemFailed;
+      return PutRefused(error);
   }
 }
 
@@ -273,7 +300,8 @@ Opening OpenBackup(const Text& path, const SheetStamp& sheet, PlatformFile* back
 
 Text NewSheetPathFor(const Text& sheetPath) { return sheetPath + u".brindlet-new"; }
 
-Opening CreateNewSheetFile(const Text& sheetPath, PlatformFile* file) {
+// A held sheet cannot be replaced by anyone else (IsStillTheSheet).
+Opening CreateNewSheetFile(const Text& sheetPath, const SheetStamp*, PlatformFile* file) {
   const Text path = NewSheetPathFor(sheetPath);
   for (int attempt = 0; attempt < 2; ++attempt) {
     // Read back where need be, and allowed to take the old sheet's access list.
@@ -307,12 +335,13 @@ SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, Pla
     // else does.
     const bool flushed = FlushFileBuffers(ToHandle(newFile));
     CloseHandle(ToHandle(newFile));
-    outcome = !flushed ? SheetPut::FileSystemFailed
-              : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
-                  ? SheetPut::Replaced
-                  : GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
-                        ? SheetPut::LeftAlone
-                        : SheetPut::FileSystemFailed;
+    const DWORD error = flushed && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)
+                            ? ERROR_SUCCESS
+                            : GetLastError();
+    outcome = !flushed                  ? SheetPut::FileSystemFailed
+              : error == ERROR_SUCCESS ? SheetPut::Replaced
+              : error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? SheetPut::LeftAlone
+                                                                            : PutRefused(error);
   } else {
     if (ToHandle(sheet) == gHeldSheet) gHeldSheet = INVALID_HANDLE_VALUE;
     outcome = ReadyReplacement(ToHandle(newFile), ToHandle(sheet), stamp, keepBackup, backupPath,
@@ -320,7 +349,14 @@ SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, Pla
     // The rename needs both closed: neither is shared with deleters.
     CloseHandle(ToHandle(newFile));
     CloseHandle(ToHandle(sheet));
-    if (outcome == SheetPut::Replaced) outcome = RenameOver(from, to);
+    if (outcome == SheetPut::Replaced) {
+      outcome = RenameOver(from, to);
+      // The sheet stays: a backup that is a second name of it, kept a
+      // moment ago, goes again.
+      if (outcome != SheetPut::Replaced && keepBackup && IsStampedFile(backupPath, stamp)) {
+        DeleteFileW(WidePath(backupPath).c_str());
+      }
+    }
   }
   if (outcome != SheetPut::Replaced) DeleteFileW(from.c_str());
   return outcome;

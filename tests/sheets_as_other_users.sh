@@ -33,11 +33,9 @@ keepsakes() {
   getfattr --absolute-names -d -m - -e hex "$1" 2> /dev/null | grep -v '^#'
 }
 holds() { cmp -s "$1" <(printf '%s' "$2"); }
-is_repaired() { holds "$1" "$repaired" && holds "$1.bak" "$original"; }
-is_untouched() {
-  holds "$1" "$original" && [ ! -e "$1.bak" ] &&
-    [ -z "$(find "$(dirname "$1")" -name '*.brindlet-*' -print -quit)" ]
-}
+nothing_beside() { [ -z "$(find "$(dirname "$1")" -name '*.brindlet-*' -print -quit)" ]; }
+is_repaired() { holds "$1" "$repaired" && holds "$1.bak" "$original" && nothing_beside "$1"; }
+is_untouched() { holds "$1" "$original" && [ ! -e "$1.bak" ] && nothing_beside "$1"; }
 
 keeps() {
   local runner=() sheet
@@ -63,7 +61,7 @@ keeps() {
   local before
   before=$(keepsakes "$sheet")
   "${runner[@]}" "$program" "$sheet" < /dev/null > /dev/null 2>&1 || fail "exit code $?"
-  is_repaired "$sheet" || fail "not repaired, or its backup is not the original"
+  is_repaired "$sheet" || fail "not repaired, its backup not the original, or a file left beside it"
   [ "$(keepsakes "$sheet")" = "$before" ] ||
     fail "what it carries changed: $(diff <(echo "$before") <(keepsakes "$sheet") | tr '\n' ' ')"
 }

@@ -3,6 +3,7 @@
 #include "app/end_run.h"
 #include "app/run_state.h"
 #include "app/sweep_folders.h"
+#include "files/listed_names.h"
 #include "files/sheet_repair.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/temp_folder.h"
@@ -223,6 +224,25 @@ TEST(SweepFolder, ASheetLeftWithoutItsNameGetsItBack) {
     EXPECT_EQ(Exists(a + u"x.cue"), backedUp);
     EXPECT_EQ(Exists(a + u"x.cue.brindlet-new"), !backedUp);
   }
+}
+
+// A sweep trusts its listing of a folder to say which backups are absent.
+// One made by another program after the listing is met as any backup is:
+// it is never written over, and the sheet is left as it was.
+TEST(SweepFolder, ABackupMadeAfterTheListingIsKept) {
+  TempFolder folder;
+  const Text a = folder.Folder(u"games/A");
+  AddSheet(a, u"x.cue");
+  StartNameRecord(a);
+  for (const Text name : {u".", u"..", u"x.cue", u"x.bin"}) RecordName(name);
+  WriteBytes(a + u"x.cue.bak", "another program's");
+  ASSERT_TRUE(ListingLacks(a + u"x.cue.bak"));
+  ASSERT_FALSE(ListingLacks(a + u"X.CUE"));
+  ScriptDialogAnswers({});
+  RewriteReturned(a + u"x.cue");
+  ForgetNameRecord();
+  EXPECT_EQ(ReadBytes(a + u"x.cue.bak"), "another program's");
+  EXPECT_EQ(ReadBytes(a + u"x.cue"), kSheet);
 }
 
 // Windows' search also matches "*.cue" through a long name's 8.3 alias:
