@@ -36,12 +36,12 @@ bool IsImagePath(TextView path) {
 }
 
 Text BareImageName(TextView writtenName) {
-  const size_t lastSeparator = writtenName.find_last_of(u"\\/");
-  const size_t start = lastSeparator == TextView::npos ? 0 : lastSeparator + 1;
-  const size_t end = writtenName.find(u'"', start);
-  const TextView bareName =
-      writtenName.substr(start, end == TextView::npos ? TextView::npos : end - start);
-  return bareName.size() <= kLongestName ? Text(bareName) : Text();
+  // Plain loops: the library's searches of a char16_t text are slow.
+  size_t start = writtenName.size();
+  while (start > 0 && writtenName[start - 1] != u'\\' && writtenName[start - 1] != u'/') --start;
+  size_t end = start;
+  while (end < writtenName.size() && writtenName[end] != u'"') ++end;
+  return end - start <= kLongestName ? Text(writtenName.substr(start, end - start)) : Text();
 }
 
 // A name is read in a code page as a whole, folders and all, since the

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "files/held_folders.h"
 #include "text/posix_path.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -22,13 +24,27 @@ struct HeldFolder {
 std::vector<HeldFolder> gHeldFolders;
 FolderHold gLastHold = 0;
 
+// Compared from the folder's end, where the paths of one library differ,
+// so that a folder the path does not lie in is passed within a character
+// or two; every file call of a sweep asks this.
+bool LiesIn(const Text& path, const Text& folder) {
+  if (folder.size() > path.size()) return false;
+  for (size_t i = folder.size(); i-- > 0;) {
+    if (path[i] != folder[i]) return false;
+  }
+  return true;
+}
+
 const HeldFolder* InnermostHolderOf(const Text& path) {
   const HeldFolder* innermost = nullptr;
-  for (const HeldFolder& held : gHeldFolders) {
-    if (path.compare(0, held.folder.size(), held.folder) != 0) continue;
+  // Newest first: the innermost hold is most often the last one taken.
+  for (auto it = gHeldFolders.rbegin(); it != gHeldFolders.rend(); ++it) {
+    const HeldFolder& held = *it;
+    if (innermost != nullptr && held.folder.size() <= innermost->folder.size()) continue;
+    if (!LiesIn(path, held.folder)) continue;
     // The current folder holds relative paths only.
     if (held.folder.empty() && !path.empty() && path[0] == u'/') continue;
-    if (innermost == nullptr || held.folder.size() > innermost->folder.size()) innermost = &held;
+    innermost = &held;
   }
   return innermost;
 }
@@ -38,8 +54,13 @@ const HeldFolder* InnermostHolderOf(const Text& path) {
 PosixName PosixNameOf(const Text& path) {
   const HeldFolder* holder = InnermostHolderOf(path);
   if (holder == nullptr) return {AT_FDCWD, path.empty() ? std::string(".") : PosixPath(path)};
-  const Text rest = path.substr(holder->folder.size());
-  return {holder->descriptor, rest.empty() ? std::string(".") : PosixPath(rest)};
+  // Encoded from where the held folder ends, with no copy of the rest.
+  const size_t start = holder->folder.size();
+  if (start == path.size()) return {holder->descriptor, "."};
+  std::string rest((path.size() - start) * 3, '\0');
+  rest.resize(static_cast<size_t>(
+      EncodeUtf8Into(path.data() + start, path.size() - start, &rest[0]) - rest.data()));
+  return {holder->descriptor, std::move(rest)};
 }
 
 DIR* OpenFolderEntries(const Text& folder) {

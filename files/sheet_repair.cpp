@@ -4,6 +4,7 @@
 #include "files/listed_names.h"
 #include "files/sheet_replacement.h"
 #include "files/wildcard_match.h"
+#include "text/path_separator.h"
 #include "text/string_helpers.h"
 
 namespace {
@@ -11,6 +12,13 @@ namespace {
 // Code units of a name that every common file system takes: 255 bytes of
 // UTF-8, at up to 3 bytes a unit, or 255 UTF-16 units.
 constexpr size_t kNameThatAlwaysFits = 85;
+
+// The length of the path's last part, in code units.
+size_t NameLength(const Text& path) {
+  size_t length = 0;
+  while (length < path.size() && !IsFolderSeparator(path[path.size() - 1 - length])) ++length;
+  return length;
+}
 
 // Lets go of what an open that passes its sheet over had taken.
 SheetRepair PassOver(Opening why, FolderHold hold, PlatformFile sheet, bool aboutBackup = false) {
@@ -44,8 +52,7 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
   PlatformFile backup = kNoPlatformFile;
   int64_t backupSize = 0;
   const Text backupPath = sheetPath + u".bak";
-  const bool surelyMissing =
-      ListingLacks(backupPath) && FileNameOf(backupPath).size() <= kNameThatAlwaysFits;
+  const bool surelyMissing = ListingLacks(backupPath) && NameLength(backupPath) <= kNameThatAlwaysFits;
   const Opening backupOpening =
       surelyMissing ? Opening::Missing : OpenBackup(backupPath, stamp, &backup, &backupSize);
   if (backupOpening != Opening::Opened && backupOpening != Opening::Missing) {
@@ -90,6 +97,8 @@ SheetOutputHandle CreateSheet(const Text& sheetPath) {
 }
 
 Text SheetLeftAs(const Text& fileName) {
-  if (!MatchesWildcard(fileName, NewSheetPathFor(u"*.cue"))) return Text();
-  return fileName.substr(0, fileName.size() - NewSheetPathFor(Text()).size());
+  static const Text pattern = NewSheetPathFor(u"*.cue");
+  static const size_t suffix = NewSheetPathFor(Text()).size();
+  if (!MatchesWildcard(fileName, pattern)) return Text();
+  return fileName.substr(0, fileName.size() - suffix);
 }

@@ -27,9 +27,33 @@ bool Glob(const Text& name, const Text& pattern) {
   return p == pattern.size();
 }
 
+// Whether the pattern is "*" and a plain tail, as "*.cue" is: the shape of
+// nearly every pattern asked, matched by the name's end alone.
+bool IsStarAndTail(const Text& pattern) {
+  if (pattern.size() < 2 || pattern[0] != u'*') return false;
+  for (size_t i = 1; i < pattern.size(); ++i) {
+    if (pattern[i] == u'*' || pattern[i] == u'?') return false;
+  }
+  return true;
+}
+
+bool EndsWithIgnoringAsciiCase(const Text& name, TextView tail) {
+  if (tail.size() > name.size()) return false;
+  const size_t start = name.size() - tail.size();
+  for (size_t i = 0; i < tail.size(); ++i) {
+    if (AsciiLower(name[start + i]) != AsciiLower(tail[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool MatchesWildcard(const Text& name, const Text& pattern) {
+  const bool everyName = (pattern.size() == 1 && pattern[0] == u'*') ||
+                         (pattern.size() == 3 && pattern[0] == u'*' && pattern[1] == u'.' &&
+                          pattern[2] == u'*');
+  if (everyName) return true;
+  if (IsStarAndTail(pattern)) return EndsWithIgnoringAsciiCase(name, TextView(pattern).substr(1));
   if (Glob(name, pattern)) return true;
   const size_t size = pattern.size();
   if (size >= 2 && pattern[size - 2] == u'.' && pattern[size - 1] == u'*' &&

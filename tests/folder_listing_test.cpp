@@ -40,6 +40,7 @@ TEST(MatchesWildcard, TheWindowsRules) {
   EXPECT_FALSE(MatchesWildcard(u".", u"*.cue"));
   EXPECT_FALSE(MatchesWildcard(u"..", u"*.cue"));
   EXPECT_TRUE(MatchesWildcard(u".cue", u"*.cue"));
+  EXPECT_FALSE(MatchesWildcard(u"cue", u"*.cue"));
   for (const Text& name : std::vector<Text>{u".", u"..", u"noext", u"a.b.c", u"x.cue"}) {
     EXPECT_TRUE(MatchesWildcard(name, u"*.*"));
   }
@@ -109,6 +110,21 @@ TEST(ListFolder, TwoListingsAtOnceAreIndependent) {
   }
   FinishListing(outer);
   EXPECT_EQ(outerCount, 4);
+}
+
+// A listing read again from its start sees the folder as it is now.
+TEST(ListFolder, ARewoundListingReadsTheFolderAgain) {
+  TempFolder folder;
+  WriteBytes(folder / u"a.cue", "x");
+  const ListingHandle listing = ListFolder(folder.Path(), u"*.cue");
+  ASSERT_NE(NextEntry(listing), 0);
+  EXPECT_EQ(NextEntry(listing), 0);
+  WriteBytes(folder / u"b.cue", "x");
+  RewindListing(listing);
+  Entries again;
+  while (NextEntry(listing)) again[EntryName(listing)] = EntryType(listing);
+  FinishListing(listing);
+  EXPECT_EQ(again, (Entries{{u"a.cue", 1}, {u"b.cue", 1}}));
 }
 
 TEST(ListFolder, FinishingAllEndsEveryListing) {
