@@ -34,27 +34,47 @@ void SweepSubfolders(const Text& folder) {
   gRun.listing = 0;
 }
 
-// One listing of the folder, read twice: first for every name it holds,
-// so that no sheet's absent backup is looked for, then for its sheets.
+namespace {
+
+// The sheet names one reading of a folder keeps; a folder with more is
+// read a second time for the rest, so that memory stays small however
+// many sheets share a folder.
+constexpr size_t kSheetNamesKept = 4096;
+
+}  // namespace
+
+// One listing of the folder, read once for every name it holds, so that
+// no sheet's absent backup is looked for, and the sheets among them.
 void SweepFolder(const Text& folder) {
   const ListingHandle listing = ListFolder(folder, u"*.*");
   if (listing == 0) return;
   StartNameRecord(folder);
+  std::vector<Text> sheetNames;
+  bool moreSheets = false;
   // A sheet's new form beside its backup, with no sheet: left by a run
   // stopped between two renames (an older build, another program). The
   // sheet is made again from its backup, and has its name back.
   std::vector<Text> lostNames;
   while (NextEntry(listing)) {
-    const Text name = EntryName(listing);
+    Text name = EntryName(listing);
     RecordName(name);
-    const Text lost = SheetLeftAs(name);
-    if (!lost.empty()) lostNames.push_back(lost);
+    if (MatchesWildcard(name, u"*.cue")) {
+      moreSheets = moreSheets || sheetNames.size() == kSheetNamesKept;
+      if (!moreSheets) sheetNames.push_back(std::move(name));
+      continue;
+    }
+    Text lost = SheetLeftAs(name);
+    if (!lost.empty()) lostNames.push_back(std::move(lost));
   }
-  RewindListing(listing);
-  while (NextEntry(listing)) {
-    const Text name = EntryName(listing);
-    if (MatchesWildcard(name, u"*.cue")) ActOnSheet(folder + name);
+  if (moreSheets) {
+    sheetNames.clear();
+    RewindListing(listing);
+    while (NextEntry(listing)) {
+      const Text name = EntryName(listing);
+      if (MatchesWildcard(name, u"*.cue")) ActOnSheet(folder + name);
+    }
   }
+  for (const Text& name : sheetNames) ActOnSheet(folder + name);
   for (const Text& name : lostNames) {
     const Text sheet = folder + name;
     if (FileSize(sheet) == kNoFile && FileSize(sheet + u".bak") >= 1) ActOnSheet(sheet);
