@@ -46,13 +46,14 @@ SheetRepair OpenSheetForRepair(const Text& sheetPath) {
     return PassOver(sheetOpening, hold, sheet);
   }
   // A backup that is a link would make the sheet from whatever it points
-  // to, and leave the sheet's own original nowhere.
-  // A sweep knows which backups its listing did not show. A long name is
-  // opened all the same, as the one way to learn that it cannot be made.
+  // to, and leave the sheet's own original nowhere. A backup the sweep's
+  // listing did not show is not looked for; a long name is looked for all
+  // the same, as the one way to learn that it cannot be made.
   PlatformFile backup = kNoPlatformFile;
   int64_t backupSize = 0;
   const Text backupPath = sheetPath + u".bak";
-  const bool surelyMissing = ListingLacks(backupPath) && NameLength(backupPath) <= kNameThatAlwaysFits;
+  const bool surelyMissing =
+      ListingLacks(backupPath) && NameLength(backupPath) <= kNameThatAlwaysFits;
   const Opening backupOpening =
       surelyMissing ? Opening::Missing : OpenBackup(backupPath, stamp, &backup, &backupSize);
   if (backupOpening != Opening::Opened && backupOpening != Opening::Missing) {
