@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 #include <vector>
 
 #include "files/held_folders.h"
@@ -57,10 +56,7 @@ PosixName PosixNameOf(const Text& path) {
   // Encoded from where the held folder ends, with no copy of the rest.
   const size_t start = holder->folder.size();
   if (start == path.size()) return {holder->descriptor, "."};
-  std::string rest((path.size() - start) * 3, '\0');
-  rest.resize(static_cast<size_t>(
-      EncodeUtf8Into(path.data() + start, path.size() - start, &rest[0]) - rest.data()));
-  return {holder->descriptor, std::move(rest)};
+  return {holder->descriptor, EncodeUtf8(TextView(path).substr(start))};
 }
 
 DIR* OpenFolderEntries(const Text& folder) {

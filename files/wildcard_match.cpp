@@ -1,5 +1,6 @@
 #include "files/wildcard_match.h"
 
+#include "text/blank_fields.h"
 #include "text/string_helpers.h"
 
 namespace {
@@ -37,15 +38,6 @@ bool IsStarAndTail(const Text& pattern) {
   return true;
 }
 
-bool EndsWithIgnoringAsciiCase(const Text& name, TextView tail) {
-  if (tail.size() > name.size()) return false;
-  const size_t start = name.size() - tail.size();
-  for (size_t i = 0; i < tail.size(); ++i) {
-    if (AsciiLower(name[start + i]) != AsciiLower(tail[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool MatchesWildcard(const Text& name, const Text& pattern) {
@@ -53,7 +45,11 @@ bool MatchesWildcard(const Text& name, const Text& pattern) {
                          (pattern.size() == 3 && pattern[0] == u'*' && pattern[1] == u'.' &&
                           pattern[2] == u'*');
   if (everyName) return true;
-  if (IsStarAndTail(pattern)) return EndsWithIgnoringAsciiCase(name, TextView(pattern).substr(1));
+  if (IsStarAndTail(pattern)) {
+    const TextView tail = TextView(pattern).substr(1);
+    return name.size() >= tail.size() &&
+           EqualIgnoringAsciiCase(TextView(name).substr(name.size() - tail.size()), tail);
+  }
   if (Glob(name, pattern)) return true;
   const size_t size = pattern.size();
   if (size >= 2 && pattern[size - 2] == u'.' && pattern[size - 1] == u'*' &&

@@ -179,7 +179,7 @@ char* EncodeUtf8Into(const char16_t* units, size_t count, char* out) {
   return at;
 }
 
-std::string EncodeUtf8(const Text& text) {
+std::string EncodeUtf8(TextView text) {
   // No code unit takes more than three bytes, nor a pair more than four.
   std::string out(text.size() * 3, '\0');
   out.resize(static_cast<size_t>(EncodeUtf8Into(text.data(), text.size(), &out[0]) - out.data()));

@@ -29,7 +29,7 @@ size_t Utf8IncompleteTail(const char* bytes, size_t count);
 
 // A lone surrogate U+DC80 to U+DCFF becomes the byte it stands for; any
 // other unpaired surrogate becomes U+FFFD.
-std::string EncodeUtf8(const Text& text);
+std::string EncodeUtf8(TextView text);
 
 // The same into out, which has room for three bytes a code unit; returns
 // the end of what was written. A piece of a longer text must not end
