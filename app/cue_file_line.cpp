@@ -43,7 +43,8 @@ FileLineParts ReadFileLine(TextView line) {
   return parts;
 }
 
-Text FileTypeToWrite(TextView writtenType, TextView imageName) {
+TextView FileTypeToWrite(TextView writtenType, TextView imageName) {
+  static constexpr TextView kAudioTypes[] = {u"WAVE", u"MP3", u"AIFF", u"FLAC"};
   // MOTOROLA is raw audio with its bytes swapped; read as BINARY it plays
   // as noise, whatever the file is called.
   if (EqualIgnoringAsciiCase(writtenType, u"MOTOROLA")) return u"MOTOROLA";
@@ -52,7 +53,7 @@ Text FileTypeToWrite(TextView writtenType, TextView imageName) {
   if (IsImagePath(imageName)) return u"BINARY";
   // Players decode these files by their type; BINARY would play their
   // headers and compressed data as sound.
-  for (const Text& audioType : {Text(u"WAVE"), Text(u"MP3"), Text(u"AIFF"), Text(u"FLAC")}) {
+  for (const TextView audioType : kAudioTypes) {
     if (EqualIgnoringAsciiCase(writtenType, audioType)) return audioType;
   }
   return u"BINARY";

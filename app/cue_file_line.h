@@ -18,5 +18,6 @@ FileLineParts ReadFileLine(TextView line);
 
 // The type a repaired FILE line gives imageName, its sheet having written
 // writtenType (in any letter case): MOTOROLA and the compressed or wave
-// audio types are kept, everything else becomes BINARY.
-Text FileTypeToWrite(TextView writtenType, TextView imageName);
+// audio types are kept, everything else becomes BINARY. The word given is
+// a constant, in capitals, good for as long as the run.
+TextView FileTypeToWrite(TextView writtenType, TextView imageName);

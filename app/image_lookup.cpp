@@ -15,12 +15,12 @@ namespace {
 constexpr size_t kLongestName = 1024;
 
 // The name itself, else with the first suffix that finds a file.
-Text FindWithSuffixes(const Text& sheetFolder, const Text& imageName) {
+Text FindWithSuffixes(const Text& sheetFolder, TextView imageName) {
   Text found;
   if (!imageName.empty()) found = FindNameInAnyCase(sheetFolder, imageName);
   for (const Text& suffix : kImageSuffixes) {
     if (!found.empty()) break;
-    found = FindNameInAnyCase(sheetFolder, imageName + suffix);
+    found = FindNameInAnyCase(sheetFolder, Text(imageName) + suffix);
   }
   return found;
 }
@@ -35,13 +35,13 @@ bool IsImagePath(TextView path) {
   return false;
 }
 
-Text BareImageName(TextView writtenName) {
+TextView BareImageName(TextView writtenName) {
   // Plain loops: the library's searches of a char16_t text are slow.
   size_t start = writtenName.size();
   while (start > 0 && writtenName[start - 1] != u'\\' && writtenName[start - 1] != u'/') --start;
   size_t end = start;
   while (end < writtenName.size() && writtenName[end] != u'"') ++end;
-  return end - start <= kLongestName ? Text(writtenName.substr(start, end - start)) : Text();
+  return end - start <= kLongestName ? writtenName.substr(start, end - start) : TextView();
 }
 
 // A name is read in a code page as a whole, folders and all, since the

@@ -16,8 +16,8 @@ bool IsImagePath(TextView path);
 // last "\" or "/" dropped, and the name ended at a double quote. Both
 // separators count on every platform, since sheets are written on Windows
 // too: "D:\Rips\Racer.bin" names Racer.bin wherever the sheet is read.
-// "" for a name longer than any file system holds.
-Text BareImageName(TextView writtenName);
+// "" for a name longer than any file system holds. A part of writtenName.
+TextView BareImageName(TextView writtenName);
 
 // The image a FILE line's name (as written) finds in the sheet's folder,
 // spelled as it is on disk: its bare name in any letter case, else with

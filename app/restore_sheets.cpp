@@ -35,7 +35,7 @@ bool MatchesUnaskedLine(const std::string& repairedLine, const std::string& shee
   const std::string name = sheetLine.substr(6, close - 6);
   // A repair writes a bare name, whatever was picked.
   if (name.find_first_of("/\\") != std::string::npos) return false;
-  const Text typeWritten = FileTypeToWrite(DecodeUtf8KeepingBytes(type.data(), type.size()),
+  const TextView typeWritten = FileTypeToWrite(DecodeUtf8KeepingBytes(type.data(), type.size()),
                                            DecodeUtf8KeepingBytes(name.data(), name.size()));
   return sheetLine.substr(close + 2) == EncodeUtf8(typeWritten);
 }

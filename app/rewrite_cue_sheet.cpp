@@ -91,10 +91,10 @@ void WriteKeptLine(SheetOutputHandle sheet, TextView indentation, TextView keywo
 // sheet's folder, else whatever the user picks (only its bare name is
 // written).
 Text ResolveImageName(const Text& sheetFolder, TextView writtenName, TrackState& track) {
-  const Text found = FindImage(sheetFolder, writtenName);
+  Text found = FindImage(sheetFolder, writtenName);
   if (!found.empty()) return found;
   const Text picked = ChooseFileToOpen(u"Brindlet - Can't find Binary",
-                                       sheetFolder + BareImageName(writtenName),
+                                       sheetFolder + Text(BareImageName(writtenName)),
                                        u"bin|*.bin;*.iso;*.img|all|*.*", 0);
   track.questionFailed = LastDialogFailed();
   return FileNameOf(picked);
@@ -158,8 +158,11 @@ void WriteLineFor(SheetOutputHandle sheet, TextView line, const Text& sheetFolde
     case Kept::File: {
       const FileLineParts parts = ReadFileLine(line);
       const Text imageName = ResolveImageName(sheetFolder, parts.name, track);
-      WriteSheetLine(sheet,
-                     u"FILE \"" + imageName + u"\" " + FileTypeToWrite(parts.type, imageName));
+      // Written in its four parts: a sweep writes one such line per image.
+      WriteSheetText(sheet, u"FILE \"");
+      WriteSheetText(sheet, imageName);
+      WriteSheetText(sheet, u"\" ");
+      WriteSheetLine(sheet, FileTypeToWrite(parts.type, imageName));
       // Index times count from the start of each file.
       track.lastIndexTime.clear();
       return;
@@ -204,8 +207,10 @@ bool ShiftedIndexTimes(TextView time, Text* index00, Text* index01) {
 bool RebuildSheetLines(FileHandle source, SheetOutputHandle output, const Text& sheetFolder) {
   ForgetImageSearch();
   TrackState track;
-  // One text for every line: a long line's room serves the lines after it.
-  Text line;
+  // One text for every line of every sheet: a sweep grows it once. Room
+  // that a very long line took is given back when its sheet is done.
+  static Text line;
+  constexpr size_t kRoomKept = 64 * 1024;
   bool firstLine = true;
   while (!AtEnd(source) && !track.questionFailed) {
     ReadLineInto(source, &line);
@@ -215,6 +220,7 @@ bool RebuildSheetLines(FileHandle source, SheetOutputHandle output, const Text& 
     firstLine = false;
     WriteLineFor(output, TrimBlanks(line), sheetFolder, track);
   }
+  if (line.capacity() > kRoomKept) Text().swap(line);
   return !track.questionFailed;
 }
 

@@ -46,6 +46,7 @@ constexpr size_t kSheetNamesKept = 4096;
 // One listing of the folder, read once for every name it holds, so that
 // no sheet's absent backup is looked for, and the sheets among them.
 void SweepFolder(const Text& folder) {
+  static const Text kSheets = u"*.cue";
   const ListingHandle listing = ListFolder(folder, u"*.*");
   if (listing == 0) return;
   StartNameRecord(folder);
@@ -56,11 +57,11 @@ void SweepFolder(const Text& folder) {
   // sheet is made again from its backup, and has its name back.
   std::vector<Text> lostNames;
   while (NextEntry(listing)) {
-    Text name = EntryName(listing);
+    const Text& name = EntryName(listing);
     RecordName(name);
-    if (MatchesWildcard(name, u"*.cue")) {
+    if (MatchesWildcard(name, kSheets)) {
       moreSheets = moreSheets || sheetNames.size() == kSheetNamesKept;
-      if (!moreSheets) sheetNames.push_back(std::move(name));
+      if (!moreSheets) sheetNames.push_back(name);
       continue;
     }
     Text lost = SheetLeftAs(name);
@@ -70,8 +71,8 @@ void SweepFolder(const Text& folder) {
     sheetNames.clear();
     RewindListing(listing);
     while (NextEntry(listing)) {
-      const Text name = EntryName(listing);
-      if (MatchesWildcard(name, u"*.cue")) ActOnSheet(folder + name);
+      const Text& name = EntryName(listing);
+      if (MatchesWildcard(name, kSheets)) ActOnSheet(folder + name);
     }
   }
   for (const Text& name : sheetNames) ActOnSheet(folder + name);

@@ -15,5 +15,9 @@ constexpr int64_t kFolder = -2;
 // never wildcards here.
 int64_t FileSize(const Text& path);
 
+// FileSize of the file called name in folder (which ends in its
+// separator).
+int64_t FileSizeIn(const Text& folder, TextView name);
+
 // The platform's answer behind it, for a non-empty path.
 int64_t PlatformFileSize(const Text& path);

@@ -80,9 +80,10 @@ void RewindListing(ListingHandle handle) {
   if (listing->delivered) listing->current = FolderEntry();
 }
 
-Text EntryName(ListingHandle handle) {
+const Text& EntryName(ListingHandle handle) {
+  static const Text kNoName;
   const FolderListing* listing = Find(handle);
-  return listing == nullptr ? Text() : listing->current.name;
+  return listing == nullptr ? kNoName : listing->current.name;
 }
 
 int32_t EntryType(ListingHandle handle) {

@@ -22,8 +22,8 @@ int32_t NextEntry(ListingHandle listing);
 // start stays empty.
 void RewindListing(ListingHandle listing);
 
-// The bare name of the current entry, or "".
-Text EntryName(ListingHandle listing);
+// The bare name of the current entry, or "": good until the listing moves on.
+const Text& EntryName(ListingHandle listing);
 
 // 2 for a folder (links followed), 1 for anything else, 0 for no listing.
 int32_t EntryType(ListingHandle listing);

@@ -1,11 +1,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "files/folder_search.h"
 #include "files/held_folders_posix.h"
 #include "files/wildcard_match.h"
 #include "text/path_separator.h"
-#include "text/posix_path.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -13,6 +15,7 @@ struct PosixSearch {
   DIR* folder = nullptr;
   Text pattern;
   int isRoot = -1;  // "/" has no "." or "..", like a Windows drive root; -1: not asked yet
+  Text read;  // the name just read: its room and the entry's serve every name after
 };
 
 bool IsDotEntry(const char* name) {
@@ -32,8 +35,9 @@ bool IsFileSystemRoot(DIR* listing) {
 // Reads entries until one matches the pattern.
 bool NextMatch(PosixSearch& search, FolderEntry* entry) {
   while (const dirent* found = readdir(search.folder)) {
-    Text name = TextOfPosixPath(found->d_name);
-    if (!MatchesWildcard(name, search.pattern)) continue;
+    search.read.clear();
+    AppendUtf8KeepingBytes(&search.read, found->d_name, std::strlen(found->d_name));
+    if (!MatchesWildcard(search.read, search.pattern)) continue;
     if (IsDotEntry(found->d_name)) {
       if (search.isRoot < 0) search.isRoot = IsFileSystemRoot(search.folder) ? 1 : 0;
       if (search.isRoot == 1) continue;
@@ -43,7 +47,7 @@ bool NextMatch(PosixSearch& search, FolderEntry* entry) {
       struct stat info;
       isFolder = fstatat(dirfd(search.folder), found->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
     }
-    entry->name = std::move(name);
+    entry->name.swap(search.read);
     entry->isFolder = isFolder;
     return true;
   }

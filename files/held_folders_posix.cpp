@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "files/held_folders.h"
-#include "text/posix_path.h"
 #include "text/utf8.h"
 
 namespace {
@@ -50,13 +49,26 @@ const HeldFolder* InnermostHolderOf(const Text& path) {
 
 }  // namespace
 
-PosixName PosixNameOf(const Text& path) {
+int PosixNameInto(const Text& path, std::string* name) {
   const HeldFolder* holder = InnermostHolderOf(path);
-  if (holder == nullptr) return {AT_FDCWD, path.empty() ? std::string(".") : PosixPath(path)};
+  const int folder = holder == nullptr ? AT_FDCWD : holder->descriptor;
   // Encoded from where the held folder ends, with no copy of the rest.
-  const size_t start = holder->folder.size();
-  if (start == path.size()) return {holder->descriptor, "."};
-  return {holder->descriptor, EncodeUtf8(TextView(path).substr(start))};
+  const size_t start = holder == nullptr ? 0 : holder->folder.size();
+  if (start == path.size()) {
+    name->assign(".");
+    return folder;
+  }
+  // No code unit takes more than three bytes, nor a pair more than four.
+  name->resize(3 * (path.size() - start));
+  const char* end = EncodeUtf8Into(path.data() + start, path.size() - start, &(*name)[0]);
+  name->resize(static_cast<size_t>(end - name->data()));
+  return folder;
+}
+
+PosixName PosixNameOf(const Text& path) {
+  PosixName name;
+  name.folder = PosixNameInto(path, &name.name);
+  return name;
 }
 
 DIR* OpenFolderEntries(const Text& folder) {

@@ -19,6 +19,10 @@ struct PosixName {
 
 PosixName PosixNameOf(const Text& path);
 
+// PosixNameOf's folder, with the name written into *name, whose room
+// serves again: for the calls a sweep makes for every image.
+int PosixNameInto(const Text& path, std::string* name);
+
 // The folder at path, reached as PosixNameOf reaches it, open for reading
 // its entries; nullptr when it cannot be.
 DIR* OpenFolderEntries(const Text& folder);

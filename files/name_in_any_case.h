@@ -8,7 +8,7 @@
 // ASCII letters is found too, and its spelling on disk returned (the first
 // in byte order when several fit). "" when there is no such file.
 // The folder is listed at most once until ForgetListedNames.
-Text FindNameInAnyCase(const Text& folder, const Text& name);
+Text FindNameInAnyCase(const Text& folder, TextView name);
 
 // Lets go of the listing FindNameInAnyCase keeps; called before each sheet,
 // so that every sheet sees its folder as it is now.

@@ -11,6 +11,7 @@
 #include "files/name_in_any_case.h"
 #include "text/posix_path.h"
 #include "text/string_helpers.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -45,17 +46,17 @@ void ListSpellings(const Text& folder) {
 
 }  // namespace
 
-Text FindNameInAnyCase(const Text& folder, const Text& name) {
-  if (FileSize(folder + name) >= 1) return name;
+Text FindNameInAnyCase(const Text& folder, TextView name) {
+  if (FileSizeIn(folder, name) >= 1) return Text(name);
   // "GAME.BIN" in a sheet means "game.bin" on the disk it was made on; a
   // case-sensitive file system needs the spelling that is really there.
   if (!gSpellings.listed || gSpellings.folder != folder) ListSpellings(folder);
-  const std::string wanted = FoldedAscii(PosixPath(name));
+  const std::string wanted = FoldedAscii(EncodeUtf8(name));
   auto match = std::lower_bound(gSpellings.names.begin(), gSpellings.names.end(),
                                 std::make_pair(wanted, std::string()));
   for (; match != gSpellings.names.end() && match->first == wanted; ++match) {
     const Text candidate = TextOfPosixPath(match->second.c_str());
-    if (FileSize(folder + candidate) >= 1) return candidate;
+    if (FileSizeIn(folder, candidate) >= 1) return candidate;
   }
   return Text();
 }

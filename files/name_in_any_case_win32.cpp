@@ -2,8 +2,8 @@
 #include "files/name_in_any_case.h"
 
 // Windows' own lookup already ignores letter case, and lists nothing.
-Text FindNameInAnyCase(const Text& folder, const Text& name) {
-  return FileSize(folder + name) >= 1 ? name : Text();
+Text FindNameInAnyCase(const Text& folder, TextView name) {
+  return FileSizeIn(folder, name) >= 1 ? Text(name) : Text();
 }
 
 void ForgetListedNames() {}

@@ -13,7 +13,6 @@ namespace {
 struct SheetOutput {
   SheetOutputHandle handle = 0;
   Text sheetPath;
-  Text backupPath;
   FolderHold hold = 0;  // the sheet's folder, for as long as the output lives
   PlatformFile sheet = kNoPlatformFile;  // held throughout; none for a sheet still to be made
   SheetStamp stamp;
@@ -35,6 +34,9 @@ struct SheetOutput {
 std::vector<SheetOutput> gOutputs;
 SheetOutputHandle gLastHandle = 0;
 
+// Made only where a put or a restore needs it: a sweep's rerun never does.
+Text BackupPathOf(const SheetOutput& output) { return output.sheetPath + u".bak"; }
+
 SheetOutput* Find(SheetOutputHandle handle) {
   for (SheetOutput& output : gOutputs) {
     if (output.handle == handle) return &output;
@@ -44,6 +46,10 @@ SheetOutput* Find(SheetOutputHandle handle) {
 
 // Bytes compared, or written, at a time.
 constexpr size_t kBlockSize = 64 * 1024;
+
+// The room of the last output's pending bytes, handed to the next output,
+// so that a sweep does not grow a new one for every sheet.
+std::string gSparePending;
 
 // Code units encoded at a time when a line is written.
 constexpr size_t kEncodedPiece = 16 * 1024;
@@ -120,6 +126,8 @@ void Settle(SheetOutput& output) {
 }
 
 void LetGo(SheetOutput& output) {
+  output.pending.clear();
+  gSparePending.swap(output.pending);
   if (output.sheet != kNoPlatformFile) ClosePlatformFile(output.sheet);
   output.sheet = kNoPlatformFile;
   if (output.hold != 0) LetGoOfFolder(output.hold);
@@ -144,7 +152,6 @@ void Append(SheetOutput& output, const char* bytes, size_t count) {
 void Drop(SheetOutput& output) {
   if (output.newFile != kNoPlatformFile) RemoveNewSheetFile(output.sheetPath, output.newFile);
   output.newFile = kNoPlatformFile;
-  output.pending.clear();
   LetGo(output);
 }
 
@@ -164,7 +171,7 @@ SheetPut Put(SheetOutput& output) {
   }
   const SheetPut put =
       PutNewSheetFileInPlace(output.sheetPath, output.newFile, output.sheet, output.stamp,
-                             output.keepBackup, output.backupPath);
+                             output.keepBackup, BackupPathOf(output));
   output.newFile = kNoPlatformFile;
   output.sheet = kNoPlatformFile;
   LetGo(output);
@@ -189,11 +196,11 @@ SheetOutputHandle StartSheetOutput(const Text& sheetPath, FolderHold hold, Platf
   SheetOutput output;
   output.handle = --gLastHandle;
   output.sheetPath = sheetPath;
-  output.backupPath = sheetPath + u".bak";
   output.hold = hold;
   output.sheet = sheet;
   output.stamp = stamp;
   output.keepBackup = keepBackup;
+  output.pending.swap(gSparePending);
   gOutputs.push_back(std::move(output));
   return gLastHandle;
 }
@@ -263,14 +270,14 @@ bool RepairsFromBackup(SheetOutputHandle handle) {
 bool BackupIsTheSheet(SheetOutputHandle handle) {
   const SheetOutput* output = Find(handle);
   return output != nullptr && output->sheet != kNoPlatformFile &&
-         IsFileAt(output->backupPath, output->stamp);
+         IsFileAt(BackupPathOf(*output), output->stamp);
 }
 
 SheetPut PutBackupInPlace(SheetOutputHandle handle) {
   if (Find(handle) == nullptr) return SheetPut::LeftAlone;
   SheetOutput output = Take(handle);
   const SheetPut put =
-      RenameBackupOverSheet(output.sheetPath, output.backupPath, output.sheet, output.stamp);
+      RenameBackupOverSheet(output.sheetPath, BackupPathOf(output), output.sheet, output.stamp);
   output.sheet = kNoPlatformFile;  // closed there
   Drop(output);
   return put;

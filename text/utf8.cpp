@@ -34,18 +34,14 @@ int TrailCount(unsigned char lead) {
 // stand-in surrogate per byte.
 void Decode(const char* bytes, size_t count, Text* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-  out->reserve(out->size() + count);  // never more units than bytes
-  // Decoded into a block here, which goes onto out whole: a text grows by
-  // copies of blocks, not a unit at a time.
-  char16_t block[512];
-  char16_t* to = block;
+  // Never more units than bytes: the text is given room for all of them
+  // and written in place, then cut to what was written.
+  const size_t start = out->size();
+  out->resize(start + count);
+  char16_t* const first = &(*out)[0] + start;
+  char16_t* to = first;
   size_t i = 0;
   while (i < count) {
-    // Room for the most one step below can write: eight units.
-    if (to > block + sizeof block / sizeof *block - 8) {
-      out->append(block, static_cast<size_t>(to - block));
-      to = block;
-    }
     // Cue sheets and paths are mostly ASCII: such runs go across eight
     // bytes at a time, while none of the eight has its top bit.
     if (i + 8 <= count) {
@@ -62,7 +58,7 @@ void Decode(const char* bytes, size_t count, Text* out) {
       *to++ = in[i++];
       continue;
     }
-    const size_t first = i;
+    const size_t firstByte = i;
     const unsigned char lead = in[i++];
     const int trail = TrailCount(lead);
     int taken = 0;
@@ -79,6 +75,7 @@ void Decode(const char* bytes, size_t count, Text* out) {
       }
     }
     if (trail > 0 && taken == trail) {
+      // A pair of units comes of four bytes: it never outruns the room.
       if (c < 0x10000) {
         *to++ = static_cast<char16_t>(c);
       } else {
@@ -88,17 +85,16 @@ void Decode(const char* bytes, size_t count, Text* out) {
       }
     } else {
       // At most four bytes of a broken sequence, or one.
-      for (size_t b = first; b < i; ++b) *to++ = static_cast<char16_t>(kByteStandIn + in[b]);
+      for (size_t b = firstByte; b < i; ++b) *to++ = static_cast<char16_t>(kByteStandIn + in[b]);
     }
   }
-  out->append(block, static_cast<size_t>(to - block));
+  out->resize(start + static_cast<size_t>(to - first));
 }
 
 }  // namespace
 
 Text DecodeUtf8KeepingBytes(const char* bytes, size_t count) {
   Text text;
-  text.reserve(count);
   Decode(bytes, count, &text);
   return text;
 }
