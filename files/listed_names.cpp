@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "text/blank_fields.h"
 #include "text/path_separator.h"
 #include "text/string_helpers.h"
 
@@ -28,6 +29,14 @@ uint64_t DigestOf(const Text& name, size_t start) {
   return digest;
 }
 
+// Whether the name, from start on, ends in ".bak" in any letter case: a
+// folder's other names, its sheets and images, are never asked about.
+bool IsBackupName(const Text& name, size_t start) {
+  static const TextView kBackup = u".bak";
+  return name.size() - start > kBackup.size() &&
+         EqualIgnoringAsciiCase(TextView(name).substr(name.size() - kBackup.size()), kBackup);
+}
+
 }  // namespace
 
 void StartNameRecord(const Text& folder) {
@@ -37,7 +46,7 @@ void StartNameRecord(const Text& folder) {
 }
 
 void RecordName(const Text& name) {
-  if (!gRecord.recording) return;
+  if (!gRecord.recording || !IsBackupName(name, 0)) return;
   gRecord.digests.push_back(DigestOf(name, 0));
   gRecord.sorted = false;
 }
@@ -45,7 +54,7 @@ void RecordName(const Text& name) {
 bool ListingLacks(const Text& path) {
   const Text& folder = gRecord.folder;
   if (!gRecord.recording || path.size() <= folder.size() ||
-      path.compare(0, folder.size(), folder) != 0) {
+      path.compare(0, folder.size(), folder) != 0 || !IsBackupName(path, folder.size())) {
     return false;
   }
   for (size_t i = folder.size(); i < path.size(); ++i) {

@@ -189,6 +189,28 @@ SheetOutput Take(SheetOutputHandle handle) {
   return SheetOutput();
 }
 
+// Encodes text onto the output, piece by piece, with the line end in the
+// last piece: a short line is one append.
+void AppendEncoded(SheetOutputHandle handle, TextView text, bool endsLine) {
+  SheetOutput* output = Find(handle);
+  if (output == nullptr) return;
+  static char encoded[3 * kEncodedPiece + 2];
+  size_t at = 0;
+  do {
+    size_t count = std::min(kEncodedPiece, text.size() - at);
+    // A surrogate pair is never split between two pieces.
+    const char16_t last = count > 0 ? text[at + count - 1] : u'\0';
+    if (at + count < text.size() && last >= 0xD800 && last <= 0xDBFF) --count;
+    char* end = EncodeUtf8Into(text.data() + at, count, encoded);
+    at += count;
+    if (at == text.size() && endsLine) {
+      *end++ = '\r';
+      *end++ = '\n';
+    }
+    Append(*output, encoded, static_cast<size_t>(end - encoded));
+  } while (at < text.size());
+}
+
 }  // namespace
 
 SheetOutputHandle StartSheetOutput(const Text& sheetPath, FolderHold hold, PlatformFile sheet,
@@ -205,26 +227,9 @@ SheetOutputHandle StartSheetOutput(const Text& sheetPath, FolderHold hold, Platf
   return gLastHandle;
 }
 
-void WriteSheetText(SheetOutputHandle handle, TextView text) {
-  SheetOutput* output = Find(handle);
-  if (output == nullptr) return;
-  static char encoded[3 * kEncodedPiece];
-  for (size_t at = 0; at < text.size();) {
-    size_t count = std::min(kEncodedPiece, text.size() - at);
-    // A surrogate pair is never split between two pieces.
-    const char16_t last = text[at + count - 1];
-    if (at + count < text.size() && last >= 0xD800 && last <= 0xDBFF) --count;
-    const char* end = EncodeUtf8Into(text.data() + at, count, encoded);
-    Append(*output, encoded, static_cast<size_t>(end - encoded));
-    at += count;
-  }
-}
+void WriteSheetText(SheetOutputHandle handle, TextView text) { AppendEncoded(handle, text, false); }
 
-void WriteSheetLine(SheetOutputHandle handle, TextView text) {
-  WriteSheetText(handle, text);
-  SheetOutput* output = Find(handle);
-  if (output != nullptr) Append(*output, "\r\n", 2);
-}
+void WriteSheetLine(SheetOutputHandle handle, TextView text) { AppendEncoded(handle, text, true); }
 
 SheetPut PutSheetInPlace(SheetOutputHandle handle) {
   if (Find(handle) == nullptr) return SheetPut::LeftAlone;

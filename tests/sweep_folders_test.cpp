@@ -251,10 +251,10 @@ TEST(SweepFolder, ABackupMadeAfterTheListingIsKept) {
   const Text a = folder.Folder(u"games/A");
   AddSheet(a, u"x.cue");
   StartNameRecord(a);
-  for (const Text name : {u".", u"..", u"x.cue", u"x.bin"}) RecordName(name);
+  for (const Text name : {u".", u"..", u"x.cue", u"x.bin", u"y.cue.bak"}) RecordName(name);
   WriteBytes(a + u"x.cue.bak", "another program's");
   ASSERT_TRUE(ListingLacks(a + u"x.cue.bak"));
-  ASSERT_FALSE(ListingLacks(a + u"X.CUE"));
+  ASSERT_FALSE(ListingLacks(a + u"Y.CUE.BAK"));
   ScriptDialogAnswers({});
   RewriteReturned(a + u"x.cue");
   ForgetNameRecord();
