@@ -88,7 +88,9 @@ void Decode(const char* bytes, size_t count, Text* out) {
       for (size_t b = firstByte; b < i; ++b) *to++ = static_cast<char16_t>(kByteStandIn + in[b]);
     }
   }
-  out->resize(start + static_cast<size_t>(to - first));
+  // Text that is all ASCII, as most is, took all its room.
+  const size_t written = static_cast<size_t>(to - first);
+  if (written < count) out->resize(start + written);
 }
 
 }  // namespace
