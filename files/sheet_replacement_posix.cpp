@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr char kNewSheetSuffix[] = ".brindlet-new";
+
 SheetStamp StampOf(const struct stat& info) {
   SheetStamp stamp;
   stamp.identity[0] = static_cast<int64_t>(info.st_dev);
@@ -214,10 +216,18 @@ SheetPut ReplaceHeldSheet(int newFile, PlatformFile sheet, const SheetStamp& sta
   return written ? SheetPut::Replaced : SheetPut::FileSystemFailed;
 }
 
+// NewSheetPathFor's file as the calls take it: reached from the sheet's
+// own name, without turning the path into text and back.
+PosixName NewSheetNameOf(const Text& sheetPath) {
+  PosixName name = PosixNameOf(sheetPath);
+  name.name = NameWithSuffix(name.name, kNewSheetSuffix);
+  return name;
+}
+
 }  // namespace
 
 Text NewSheetPathFor(const Text& sheetPath) {
-  return TextOfPosixPath(NameWithSuffix(PosixPath(sheetPath), ".brindlet-new").c_str());
+  return TextOfPosixPath(NameWithSuffix(PosixPath(sheetPath), kNewSheetSuffix).c_str());
 }
 
 Opening HoldSheet(const Text& path, PlatformFile* sheet, SheetStamp* stamp) {
@@ -249,7 +259,7 @@ Opening OpenBackup(const Text& path, const SheetStamp&, PlatformFile* backup, in
 }
 
 Opening CreateNewSheetFile(const Text& sheetPath, const SheetStamp* held, PlatformFile* file) {
-  const PosixName name = PosixNameOf(NewSheetPathFor(sheetPath));
+  const PosixName name = NewSheetNameOf(sheetPath);
   for (int attempt = 0; attempt < 2; ++attempt) {
     // Read back too, where the sheet is changed in place.
     const int fd = openat(name.folder, name.name.c_str(),
@@ -271,13 +281,13 @@ Opening CreateNewSheetFile(const Text& sheetPath, const SheetStamp* held, Platfo
 }
 
 void RemoveNewSheetFile(const Text& sheetPath, PlatformFile newFile) {
-  RemoveOwnNewFile(PosixNameOf(NewSheetPathFor(sheetPath)), static_cast<int>(newFile));
+  RemoveOwnNewFile(NewSheetNameOf(sheetPath), static_cast<int>(newFile));
   close(static_cast<int>(newFile));
 }
 
 SheetPut PutNewSheetFileInPlace(const Text& sheetPath, PlatformFile newFile, PlatformFile sheet,
                                 const SheetStamp& stamp, bool keepBackup, const Text& backupPath) {
-  const PosixName from = PosixNameOf(NewSheetPathFor(sheetPath));
+  const PosixName from = NewSheetNameOf(sheetPath);
   const PosixName to = PosixNameOf(sheetPath);
   const int fd = static_cast<int>(newFile);
   const SheetPut outcome =

@@ -45,6 +45,13 @@ bool MatchesWildcard(const Text& name, const Text& pattern) {
                          (pattern.size() == 3 && pattern[0] == u'*' && pattern[1] == u'.' &&
                           pattern[2] == u'*');
   if (everyName) return true;
+  // A pattern that ends in a plain character takes only names that end in
+  // it: most names a sweep meets are turned away by that one character.
+  const char16_t patternEnd = pattern.empty() ? u'*' : pattern.back();
+  if (patternEnd != u'*' && patternEnd != u'?' &&
+      (name.empty() || AsciiLower(name.back()) != AsciiLower(patternEnd))) {
+    return false;
+  }
   if (IsStarAndTail(pattern)) {
     const TextView tail = TextView(pattern).substr(1);
     return name.size() >= tail.size() &&
