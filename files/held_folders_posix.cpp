@@ -58,10 +58,7 @@ int PosixNameInto(const Text& path, std::string* name) {
     name->assign(".");
     return folder;
   }
-  // No code unit takes more than three bytes, nor a pair more than four.
-  name->resize(3 * (path.size() - start));
-  const char* end = EncodeUtf8Into(path.data() + start, path.size() - start, &(*name)[0]);
-  name->resize(static_cast<size_t>(end - name->data()));
+  EncodeUtf8To(TextView(path).substr(start), name);
   return folder;
 }
 

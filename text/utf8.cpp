@@ -178,8 +178,14 @@ char* EncodeUtf8Into(const char16_t* units, size_t count, char* out) {
 }
 
 std::string EncodeUtf8(TextView text) {
-  // No code unit takes more than three bytes, nor a pair more than four.
-  std::string out(text.size() * 3, '\0');
-  out.resize(static_cast<size_t>(EncodeUtf8Into(text.data(), text.size(), &out[0]) - out.data()));
+  std::string out;
+  EncodeUtf8To(text, &out);
   return out;
+}
+
+void EncodeUtf8To(TextView text, std::string* out) {
+  // No code unit takes more than three bytes, nor a pair more than four.
+  out->resize(text.size() * 3);
+  const char* end = EncodeUtf8Into(text.data(), text.size(), &(*out)[0]);
+  out->resize(static_cast<size_t>(end - out->data()));
 }

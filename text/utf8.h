@@ -31,6 +31,10 @@ size_t Utf8IncompleteTail(const char* bytes, size_t count);
 // other unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8(TextView text);
 
+// The same into *out, in place of what it held, so that a caller that
+// keeps out has its room serve again.
+void EncodeUtf8To(TextView text, std::string* out);
+
 // The same into out, which has room for three bytes a code unit; returns
 // the end of what was written. A piece of a longer text must not end
 // between the two halves of a surrogate pair.
