@@ -6,10 +6,15 @@
 # sheet to its backup, rename the new file over it). Then a second sweep
 # over the library just repaired, which must write nothing, against the
 # floor of a rerun (read sheet and backup, stat images, compare); then one
-# 200 MB sheet. Brindlet and the floor take turns (A B, then B A), each run
-# after a sync and with a warm page cache; the ratios are taken per pair,
-# as the machine's speed drifts between pairs, and each figure is the
-# median of REPEATS pairs.
+# 200 MB sheet. The first sweep is also set against the floor's "kept"
+# form: the same calls, plus those with which a repair keeps each sheet
+# safe and whole (its lock, the look at its name before the rename, the
+# new file's owner and mode, both files' attribute lists, the backup
+# linked from the open sheet). kept/floor is what those cost; sweep/kept
+# is what is left to the repair itself. The runs of a round take turns
+# (A B, then B A; three runs rotate), each after a sync and with a warm
+# page cache; the ratios are taken within a round, as the machine's speed
+# drifts between rounds, and each figure is the median of REPEATS rounds.
 # The program is built as scripts/run.sh builds it (Release, GTK), and is
 # given its folder or sheet as a path, so no dialog comes and GTK is never
 # loaded. Its peak memory is set against an idle run of it, given a path it
@@ -91,8 +96,9 @@ time_brindlet() { time_run "" "$brindlet" "$1"; }
 
 # One timed sweep of a library copy, after a sync, so that no run pays for
 # the writeback of the one before: brindlet given the library's folder, or
-# the floor (first or again) over the same folder. Sets elapsed and rss.
-timed_sweep() { # brindlet|first|again library
+# the floor (first, kept or again) over the same folder. Sets elapsed and
+# rss.
+timed_sweep() { # brindlet|first|kept|again library
   sync
   if [ "$1" = brindlet ]; then
     time_brindlet "$2/parent/games"
@@ -127,32 +133,39 @@ pair_ratio() { # "a1 a2 ..." "b1 b2 ..."
   paste -d/ <(printf '%s\n' $1) <(printf '%s\n' $2) | awk -F/ '{ print $1 / $2 }' | median
 }
 
-printf '%-7s %9s %9s %6s %9s %9s %6s %10s %9s %9s\n' sheets sweep_s floor_s ratio again_s \
-  floor_s ratio sheets/s peak_KiB over_idle
+printf '%-7s %8s %8s %6s %8s %6s %6s %8s %8s %6s %9s %9s %9s\n' sheets sweep_s floor_s ratio \
+  kept_s k/floor s/kept again_s floor_s ratio sheets/s peak_KiB over_idle
 for count in "${counts[@]}"; do
   round=$root/round-$count
   make_library "$count" "$round/pristine"
   for ((r = 0; r < repeats; r++)); do
     cp -a "$round/pristine" "$round/work-$r"
     cp -a "$round/pristine" "$round/floor-$r"
+    cp -a "$round/pristine" "$round/kept-$r"
   done
   sync
   sleep "$settle"
-  sweeps=() agains=() floors=() floor_agains=() rsses=()
+  sweeps=() agains=() floors=() kepts=() floor_agains=() rsses=()
   for ((r = 0; r < repeats; r++)); do
-    # Brindlet first in even pairs, the floor first in odd ones.
-    for kind in first again; do
-      for turn in $((r % 2)) $((1 - r % 2)); do
-        if [ "$turn" = 0 ]; then
-          [ "$kind" = first ] || stamps "$round/work-$r" > "$root/repaired.txt"
-          timed_sweep brindlet "$round/work-$r"
-          rsses+=("$rss")
-          if [ "$kind" = first ]; then sweeps+=("$elapsed"); else agains+=("$elapsed"); fi
-        else
-          timed_sweep "$kind" "$round/floor-$r"
-          if [ "$kind" = first ]; then floors+=("$elapsed"); else floor_agains+=("$elapsed"); fi
-        fi
-      done
+    # First sweeps: Brindlet, the floor and its kept form, each going
+    # first in turn. Reruns: Brindlet first in even rounds, the floor first
+    # in odd ones.
+    for turn in $((r % 3)) $(((r + 1) % 3)) $(((r + 2) % 3)); do
+      case $turn in
+        0) timed_sweep brindlet "$round/work-$r"; sweeps+=("$elapsed") rsses+=("$rss") ;;
+        1) timed_sweep first "$round/floor-$r"; floors+=("$elapsed") ;;
+        2) timed_sweep kept "$round/kept-$r"; kepts+=("$elapsed") ;;
+      esac
+    done
+    for turn in $((r % 2)) $((1 - r % 2)); do
+      if [ "$turn" = 0 ]; then
+        stamps "$round/work-$r" > "$root/repaired.txt"
+        timed_sweep brindlet "$round/work-$r"
+        agains+=("$elapsed") rsses+=("$rss")
+      else
+        timed_sweep again "$round/floor-$r"
+        floor_agains+=("$elapsed")
+      fi
     done
     backups=$(find "$round/work-$r" -name '*.cue.bak' | wc -l)
     [ "$backups" -eq "$count" ] || echo "warning: $backups backups for $count sheets" >&2
@@ -162,13 +175,15 @@ for count in "${counts[@]}"; do
   sweep=$(printf '%s\n' "${sweeps[@]}" | median)
   again=$(printf '%s\n' "${agains[@]}" | median)
   floor=$(printf '%s\n' "${floors[@]}" | median)
+  kept=$(printf '%s\n' "${kepts[@]}" | median)
   floor_again=$(printf '%s\n' "${floor_agains[@]}" | median)
   peak=$(printf '%s\n' "${rsses[@]}" | sort -n | tail -1)
-  printf '%-7s %9.3f %9.3f %6.2f %9.3f %9.3f %6.2f %10.0f %9s %9s\n' "$count" "$sweep" "$floor" \
-    "$(pair_ratio "${sweeps[*]}" "${floors[*]}")" "$again" "$floor_again" \
-    "$(pair_ratio "${agains[*]}" "${floor_agains[*]}")" "$(calc "$count / $sweep")" \
-    "$peak" "$((peak - idle))"
-  echo "  runs: sweep ${sweeps[*]}; floor ${floors[*]}" >&2
+  printf '%-7s %8.3f %8.3f %6.2f %8.3f %6.2f %6.2f %8.3f %8.3f %6.2f %9.0f %9s %9s\n' "$count" \
+    "$sweep" "$floor" "$(pair_ratio "${sweeps[*]}" "${floors[*]}")" "$kept" \
+    "$(pair_ratio "${kepts[*]}" "${floors[*]}")" "$(pair_ratio "${sweeps[*]}" "${kepts[*]}")" \
+    "$again" "$floor_again" "$(pair_ratio "${agains[*]}" "${floor_agains[*]}")" \
+    "$(calc "$count / $sweep")" "$peak" "$((peak - idle))"
+  echo "  runs: sweep ${sweeps[*]}; floor ${floors[*]}; kept ${kepts[*]}" >&2
   echo "        again ${agains[*]}; floor ${floor_agains[*]}" >&2
   rm -rf "$round"
 done

@@ -109,6 +109,27 @@ int WriteOverSheet(int newFile, int sheet) {
   return 0;
 }
 
+// Gives the held file a second name: by its descriptor, which Linux 6.10
+// and later allow for a file the process opened itself (linkat(2) names
+// only the older rule: CAP_DAC_READ_SEARCH, or ENOENT), or else through
+// its /proc name, a longer lookup. 0, or the error that stopped it;
+// ENOENT also where there is no /proc, or the file has lost its last name.
+int LinkHeldFile(int sheet, const PosixName& to) {
+  static bool byDescriptor = true;
+  if (byDescriptor) {
+    if (linkat(sheet, "", to.folder, to.name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT) return errno;
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(sheet);
+  if (linkat(AT_FDCWD, self.c_str(), to.folder, to.name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    return errno;
+  }
+  // The file could be linked after all: the descriptor's way is closed to
+  // this process, and is not tried again.
+  byDescriptor = false;
+  return 0;
+}
+
 // The backup is the sheet's own file under a second name: nothing is
 // written, and a power cut finds the original's bytes where they have long
 // been, whatever the cache held. Only a plain empty file gives way to it.
@@ -118,25 +139,24 @@ int WriteOverSheet(int newFile, int sheet) {
 SheetPut KeepBackup(PlatformFile sheet, const struct stat& held, const PosixName& sheetName,
                          const Text& backupPath) {
   const PosixName backup = PosixNameOf(backupPath);
-  // The held file itself, through its /proc name; without /proc, the
-  // sheet's name, and a link that found another file there (swapped a
-  // moment ago) is taken back.
-  const std::string self = "/proc/self/fd/" + std::to_string(sheet);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (linkat(AT_FDCWD, self.c_str(), backup.folder, backup.name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return SheetPut::Replaced;
-    }
-    if (errno == ENOENT &&
-        linkat(sheetName.folder, sheetName.name.c_str(), backup.folder, backup.name.c_str(), 0) ==
-            0) {
-      struct stat linked;
-      if (LookWithoutFollowing(backup, &linked) && SameFile(linked, held)) {
-        return SheetPut::Replaced;
+    int error = LinkHeldFile(static_cast<int>(sheet), backup);
+    if (error == 0) return SheetPut::Replaced;
+    // Without /proc, the sheet's name, and a link that found another file
+    // there (swapped a moment ago) is taken back.
+    if (error == ENOENT) {
+      if (linkat(sheetName.folder, sheetName.name.c_str(), backup.folder, backup.name.c_str(),
+                 0) == 0) {
+        struct stat linked;
+        if (LookWithoutFollowing(backup, &linked) && SameFile(linked, held)) {
+          return SheetPut::Replaced;
+        }
+        unlinkat(backup.folder, backup.name.c_str(), 0);
+        return SheetPut::LeftAlone;
       }
-      unlinkat(backup.folder, backup.name.c_str(), 0);
-      return SheetPut::LeftAlone;
+      error = errno;
     }
-    if (errno != EEXIST) break;
+    if (error != EEXIST) break;
     struct stat existing;
     if (!LookWithoutFollowing(backup, &existing) || !S_ISREG(existing.st_mode) ||
         existing.st_size != 0) {
