@@ -13,9 +13,10 @@
  *                        at its name before the rename (still the file
  *                        read?), the new file's owner and mode, both
  *                        files' attribute lists, and the backup linked
- *                        from the open sheet itself (/proc/self/fd), not
- *                        from a name that may have moved on. What is left
- *                        between it and Brindlet is the repair's own work.
+ *                        from the open sheet itself (by its descriptor, or
+ *                        else /proc/self/fd), not from a name that may
+ *                        have moved on. What is left between it and
+ *                        Brindlet is the repair's own work.
  *   floor again FOLDER   per sheet: read it and its backup, stat its images,
  *                        compare; nothing is written.
  *
@@ -115,7 +116,8 @@ static void RepairSheet(int folder, const char* sheet) {
       snprintf(self, sizeof self, "/proc/self/fd/%d", held);
       if (fstatat(folder, sheet, &now, AT_SYMLINK_NOFOLLOW) != 0 || fstat(fd, &made) != 0 ||
           flistxattr(held, NULL, 0) < 0 || flistxattr(fd, NULL, 0) < 0 ||
-          linkat(AT_FDCWD, self, folder, backup, AT_SYMLINK_FOLLOW) != 0) {
+          (linkat(held, "", folder, backup, AT_EMPTY_PATH) != 0 &&
+           linkat(AT_FDCWD, self, folder, backup, AT_SYMLINK_FOLLOW) != 0)) {
         Fail("keep", sheet);
       }
     } else if (linkat(folder, sheet, folder, backup, 0) != 0) {
